@@ -1,0 +1,589 @@
+// SPDX-License-Identifier: MIT
+#include "app/bexlorin.h"
+
+#include "app/assignmentstart.h"
+#include "app/boxtext.h"
+#include "app/runsetup.h"
+#include "bank/assignmentcontent.h"
+#include "bank/markup.h"
+#include "cycle/linebreaks.h"
+#include "platform/platform.h"
+#include "records/codepage.h"
+#include "records/linecoding.h"
+#include "records/linereading.h"
+#include "records/recordcomposition.h"
+#include "records/recordfiles.h"
+#include "routines/picturebox.h"
+#include "routines/routinedispatcher.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <utility>
+
+namespace {
+
+constexpr int twipsPerPixel = 15;
+constexpr QSize clientTwips(10875, 8490);
+constexpr int timerIntervalMs = 15;
+constexpr float pictureScale = 1000.0f;
+constexpr float circleCentre = 500.0f;
+constexpr float largestRadius = 500.0f;
+
+const QString confidencePrompt = QStringLiteral(
+    "Assess your level of confidence in your answer on a scale from 0 to 3, where 0 means you "
+    "have no confidence in your answer, 1 means you have some confidence, 2 means you are pretty "
+    "confident and 3 means you are certain of your answer:");
+
+const QString selfCritiquePrompt = QStringLiteral(
+    "Rate the quality of your self-critique on a 0-3 scale, where 0 indicates that self-critique "
+    "was necessary on this question but was not given, 1 indicates that self-critique was "
+    "necessary but the given self-critique was not adequate, 2 indicates that self-critique was "
+    "necessary and was mostly adequate, and 3 indicates that either self-critique was not "
+    "necessary or that after reading the solution everything was completely obvious so you "
+    "skipped the self-critique.");
+
+QRect pixelsFromTwips(const QRect &twips)
+{
+    return {twips.x() / twipsPerPixel, twips.y() / twipsPerPixel, twips.width() / twipsPerPixel,
+            twips.height() / twipsPerPixel};
+}
+
+// "System", bold, 9.75 points; where the platform has no such font, its general font in bold
+// at 10 points.
+QFont largeBoxFont()
+{
+    QFont system(QStringLiteral("System"));
+    system.setPointSizeF(9.75);
+    system.setWeight(QFont::Bold);
+    if (QFontInfo(system).family().compare(u"System", Qt::CaseInsensitive) == 0)
+        return system;
+    QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    general.setPointSizeF(10);
+    general.setWeight(QFont::Bold);
+    return general;
+}
+
+// How each kind of control takes its caption or initial text and its fixed settings.
+void prepare(QPlainTextEdit *box, const QString &text)
+{
+    box->setFont(largeBoxFont());
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setPlainText(text);
+}
+void prepare(QLineEdit *box, const QString &text)
+{
+    box->setText(text);
+}
+void prepare(QPushButton *button, const QString &text)
+{
+    button->setText(text);
+    button->setAutoDefault(false);
+}
+void prepare(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+}
+void prepare(QListWidget *, const QString &) {}
+void prepare(routines::PictureBox *, const QString &) {}
+
+// Creates the control of a member's own type and stores it in that member.
+class ControlSlot
+{
+public:
+    template<typename Control>
+    ControlSlot(Control *&member)
+        : member_(&member)
+        , create_([](void *member, QWidget *parent, const QString &text) -> QWidget * {
+            auto *control = new Control(parent);
+            prepare(control, text);
+            *static_cast<Control **>(member) = control;
+            return control;
+        })
+    {}
+
+    QWidget *create(QWidget *parent, const QString &text) const
+    {
+        return create_(member_, parent, text);
+    }
+
+private:
+    void *member_;
+    QWidget *(*create_)(void *, QWidget *, const QString &);
+};
+
+struct ControlRow
+{
+    ControlSlot slot;
+    const char16_t *name;
+    int arrayIndex; // element of a control array, or -1
+    const char16_t *text;
+    QRect twips; // left, top, width, height
+};
+
+} // namespace
+
+Bexlorin::Bexlorin(platform::Platform &platform, QWidget *parent)
+    : Bexlorin(platform, bank::assignmentContent(), parent)
+{}
+
+Bexlorin::Bexlorin(platform::Platform &platform, QStringList bankContent, QWidget *parent)
+    : QWidget(parent)
+    , platform_(platform)
+    , bankContent_(std::move(bankContent))
+{
+    setWindowTitle(QStringLiteral("Form1"));
+    resize(clientTwips / twipsPerPixel);
+    buildControls();
+    connectHandlers();
+}
+
+Bexlorin::~Bexlorin() = default;
+
+void Bexlorin::buildControls()
+{
+    // Focus order is table order; labels hold their place but never take the focus.
+    // Rectangles are left, top, width, height in twips.
+    // clang-format off
+    const ControlRow rows[] = {
+        // member                     name                            index  caption or initial text    twips
+        {txt_question,                 u"txt_question",                -1,    u"",                       {  240,  720, 5175, 3255}},
+        {txt_answer,                   u"txt_answer",                  -1,    u" ",                      { 5640,  720, 5055, 3255}},
+        {cmdNextQuestion,              u"cmdNextQuestion",             -1,    u"Next Question / Answer", {  240,    0,  975,  735}},
+        {cmd_enter_response,           u"cmd_enter_response",          -1,    u"Enter Response",         { 5640,  240,  855,  495}},
+        {Picture1,                     u"Picture1",                    -1,    u"",                       {  240, 4080, 5175, 3375}},
+        {Picture2,                     u"Picture2",                    -1,    u"",                       { 5640, 4080, 5055, 3375}},
+        {cmd_save_as_notes,            u"cmd_save_as_notes",           -1,    u"Save as Notes",          { 6480,  240,  855,  495}},
+        {cmd_Make_paragraph,           u"cmd_Make_paragraph",          -1,    u"Make Paragraph",         { 7320,  240,  975,  495}},
+        {cmd_Make_Paragraph_question,  u"cmd_Make_Paragraph_question", -1,    u"Make Paragraph",         { 1200,  240,  855,  495}},
+        {txt_paragraph_goback,         u"txt_paragraph_goback",        -1,    u"1",                      { 3120,  240,  150,  495}},
+        {lbl_paragraph_goback,         u"lbl_paragraph_goback",        -1,    u"# sentences previous",   { 3000,  240,  255,  495}},
+        {cmd_timerTrigger,             u"cmd_timerTrigger",            -1,    u"Trigger Timer",          { 2400, 7560,  735,  495}},
+        {List1,                        u"List1",                       -1,    u"",                       { 3120, 7680, 1695,  840}},
+        {lbl_parameter[0],             u"lbl_parameter",               0,     u"Parameter 1",            { 5640, 7680,  900,  195}},
+        {txt_parameter[0],             u"txt_parameter",               0,     u"1",                      { 6720, 7680,  300,  285}},
+        {lbl_parameter[1],             u"lbl_parameter",               1,     u"Parameter 2",            { 5640, 8160,  855,  195}},
+        {txt_parameter[1],             u"txt_parameter",               1,     u"1",                      { 6720, 8160,  300,  285}},
+        {lbl_parameter[2],             u"lbl_parameter",               2,     u"Parameter 3",            { 7200, 7680, 1005,  195}},
+        {txt_parameter[2],             u"txt_parameter",               2,     u"1",                      { 8205, 7680,  300,  285}},
+        {lbl_parameter[3],             u"lbl_parameter",               3,     u"Parameter 4",            { 7200, 8160,  900,  195}},
+        {txt_parameter[3],             u"txt_parameter",               3,     u"1",                      { 8205, 8160,  300,  285}},
+        {cmd_displayCumulativeText,    u"cmd_displayCumulativeText",   -1,    u"display SEND file",      { 4200,  240,  855,  495}},
+        {cmd_display_note_file,        u"cmd_display_note_file",       -1,    u"display notes",          { 3240,  240,  135,  495}},
+        {cmd_quit,                     u"cmd_quit",                    -1,    u"quit program",           {10200,    0,  735,  495}},
+        {cmd_pend_exp,                 u"cmd_pend_exp",                -1,    u"pend exp",               { 8640, 7560,  495,  375}},
+        {cmd_next_picture,             u"cmd_next_picture",            -1,    u"next picture",           { 1200, 7560,  855,  495}},
+        {lbl_only_if_prompted,         u"lbl_only_if_prompted",        -1,    u"click only if prompted", {  240, 7560,  855,  495}},
+        {cmd_copy_picture,             u"cmd_copy_picture",            -1,    u"copy picture",           { 1200, 8160,  855,  495}},
+        {cmd_clear_answer_box,         u"cmd_clear_answer_box",        -1,    u"clear box",              { 8280,  240,  855,  495}},
+    };
+    // clang-format on
+
+    QWidget *previous = nullptr;
+    for (const ControlRow &row : rows) {
+        QWidget *control = row.slot.create(this, QString::fromUtf16(row.text));
+        QString name = QString::fromUtf16(row.name);
+        if (row.arrayIndex >= 0)
+            name += u'(' + QString::number(row.arrayIndex) + u')';
+        control->setObjectName(name);
+        control->setProperty("tabIndex", int(&row - rows));
+        control->setGeometry(pixelsFromTwips(row.twips));
+        if (previous)
+            setTabOrder(previous, control);
+        previous = control;
+    }
+
+    tmr_pend_exp = new QTimer(this);
+    tmr_pend_exp->setObjectName(QStringLiteral("tmr_pend_exp"));
+    tmr_pend_exp->setInterval(timerIntervalMs);
+    txt_question->setFocus();
+}
+
+void Bexlorin::connectHandlers()
+{
+    const std::pair<QPushButton *, Handler> clicks[] = {
+        {cmdNextQuestion, &Bexlorin::cmdNextQuestion_Click},
+        {cmd_quit, &Bexlorin::cmd_quit_Click},
+        {cmd_enter_response, &Bexlorin::cmd_enter_response_Click},
+        {cmd_clear_answer_box, &Bexlorin::cmd_clear_answer_box_Click},
+        {cmd_save_as_notes, &Bexlorin::cmd_save_as_notes_Click},
+        {cmd_display_note_file, &Bexlorin::cmd_display_note_file_Click},
+        {cmd_displayCumulativeText, &Bexlorin::cmd_displayCumulativeText_Click},
+        {cmd_next_picture, &Bexlorin::cmd_next_picture_Click},
+        {cmd_copy_picture, &Bexlorin::cmd_copy_picture_Click},
+        {cmd_pend_exp, &Bexlorin::cmd_pend_exp_Click},
+    };
+    for (const auto &[button, handler] : clicks)
+        connect(button, &QPushButton::clicked, this,
+                [this, handler = handler] { runHandler(handler); });
+    connect(tmr_pend_exp, &QTimer::timeout, this,
+            [this] { runHandler(&Bexlorin::tmr_pend_exp_Timer); });
+}
+
+void Bexlorin::runHandler(Handler handler)
+{
+    if (ended_)
+        return;
+    try {
+        (this->*handler)();
+    } catch (const platform::ProgramEnded &) {
+        ended_ = true;
+        tmr_pend_exp->stop();
+    } catch (const std::exception &error) {
+        platform_.showMessage(QStringLiteral("Something went wrong: ") +
+                              QString::fromLocal8Bit(error.what()) +
+                              QStringLiteral(". Your records so far are safe."));
+    }
+}
+
+bool Bexlorin::load()
+{
+    runHandler(&Bexlorin::Form_Load);
+    return !ended_;
+}
+
+// ---- Start-up -------------------------------------------------------------------------------
+
+void Bexlorin::Form_Load()
+{
+    run_.titleText = app::runsetup::titleText;
+    setUpRun();
+    startAssignment();
+}
+
+void Bexlorin::setUpRun()
+{
+    platform_.seedRandom(platform_.secondsSinceMidnight());
+    run_.runCodeNbr = app::runsetup::codeNumberFromDraw(platform_.nextRandom());
+
+    Picture1->setScaleHeight(pictureScale);
+    Picture1->setScaleWidth(pictureScale);
+    Picture2->setScaleHeight(pictureScale);
+    Picture2->setScaleWidth(pictureScale);
+
+    const QString defaultFolder = platform_.defaultOutputFolder();
+    const QString shownDefault = QDir::toNativeSeparators(defaultFolder);
+    run_.outputFolder = defaultFolder;
+    platform_.createFolder(defaultFolder); // an existing or uncreatable folder is no concern here
+
+    const QString fullName = platform_.prompt(app::runsetup::namePrompt());
+    QString newFolder;
+    if (app::runsetup::wantsOtherFolder(
+            platform_.prompt(app::runsetup::folderChoicePrompt(shownDefault))))
+        newFolder = platform_.prompt(app::runsetup::newFolderPrompt(shownDefault));
+    if (!newFolder.isEmpty())
+        run_.outputFolder = newFolder;
+
+    const auto paths = app::runsetup::recordPaths(run_.outputFolder, fullName, platform_.dateText(),
+                                                  QDir::separator());
+    run_.masterFileName = paths.masterFileName;
+    run_.sendFileName = paths.sendFileName;
+    run_.notesFileName = paths.notesFileName;
+
+    run_.assignmentNumber = platform_.prompt(app::runsetup::assignmentPrompt());
+    run_.instructionsText = app::runsetup::instructionsText();
+    run_.assignmentNumber = app::runsetup::padAssignmentNumber(run_.assignmentNumber);
+    run_.nextAssignmentNumber = app::runsetup::nextAssignmentNumber(run_.assignmentNumber);
+
+    store_.bankLineCount = 0;
+    loadQuestionBank();
+}
+
+void Bexlorin::loadQuestionBank()
+{
+    store_.fill(bankContent_);
+}
+
+void Bexlorin::startAssignment()
+{
+    int headIndex = 0;
+    while ((headIndex = app::assignmentstart::findHeadLine(store_, run_.assignmentNumber)) == 0)
+        askForAssignmentAgain();
+    const QString headLine = store_.entry(headIndex);
+
+    const QString codeLine = makeCodeLine(run_.runCodeNbr);
+    const QString assignmentLine = records::assignmentLine(run_.assignmentNumber);
+    for (;;) {
+        const QString master = records::openingBlock(
+            codeLine, code(assignmentLine, run_.runCodeNbr), code(headLine, run_.runCodeNbr),
+            run_.titleText, platform_.dateText());
+        const QString send = records::openingBlock(codeLine, code(assignmentLine, run_.runCodeNbr),
+                                                   code(headLine, run_.runCodeNbr), run_.titleText,
+                                                   platform_.dateText());
+        records::RecordFiles files({run_.masterFileName, run_.sendFileName});
+        const auto failure = files.openAndAppend({master, send});
+        if (!failure)
+            return;
+        askForFolderAgain(*failure);
+    }
+}
+
+void Bexlorin::askForAssignmentAgain()
+{
+    platform_.showMessage(app::runsetup::unknownAssignmentMessage(
+        run_.assignmentNumber, app::assignmentstart::headLines(store_)));
+    const QString typed = platform_.prompt(app::runsetup::assignmentPrompt());
+    if (typed.isEmpty())
+        platform_.endProgram();
+    run_.assignmentNumber = app::runsetup::padAssignmentNumber(typed);
+    run_.nextAssignmentNumber = app::runsetup::nextAssignmentNumber(run_.assignmentNumber);
+}
+
+void Bexlorin::askForFolderAgain(const records::RecordFailure &failure)
+{
+    platform_.showMessage(
+        app::runsetup::unusableFolderMessage(run_.outputFolder, records::describe(failure)));
+    const QString folder = platform_.prompt(app::runsetup::otherFolderPrompt());
+    if (folder.isEmpty())
+        platform_.endProgram();
+    const auto paths = app::runsetup::inOtherFolder(
+        {run_.masterFileName, run_.sendFileName, run_.notesFileName}, run_.outputFolder, folder);
+    run_.outputFolder = folder;
+    run_.masterFileName = paths.masterFileName;
+    run_.sendFileName = paths.sendFileName;
+    run_.notesFileName = paths.notesFileName;
+}
+
+// ---- Public operations ----------------------------------------------------------------------
+
+void Bexlorin::readNextQuestion()
+{
+    const auto outcome = reader_.readNextQuestion(store_, run_.nextAssignmentNumber);
+    if (outcome.refillAnswerBox)
+        setBoxText(txt_answer, run_.instructionsText);
+    if (outcome.endsProgram)
+        platform_.endProgram();
+}
+
+QString Bexlorin::code(const QString &aLine, float codeNbr)
+{
+    return records::code(aLine, codeNbr);
+}
+
+void Bexlorin::codeFile()
+{
+    run_.runCodeNbr = records::codeFile(run_.outputFolder, QDir::separator());
+}
+
+QString Bexlorin::decode(const QString &aLine, float codeNbr)
+{
+    return records::decode(aLine, codeNbr);
+}
+
+QString Bexlorin::remSpaces(const QString &aLine)
+{
+    return records::remSpaces(aLine);
+}
+
+QString Bexlorin::makeCodeLine(float codeNbr)
+{
+    return records::makeCodeLine(codeNbr, [this] { return platform_.nextRandom(); });
+}
+
+void Bexlorin::runRoutine(const QString &routine)
+{
+    if (routines::runRoutine(routine) == routines::RoutineResult::EndsProgram)
+        platform_.endProgram();
+}
+
+// ---- The question and answer cycle ----------------------------------------------------------
+
+void Bexlorin::cmdNextQuestion_Click()
+{
+    readNextQuestion();
+    QString &displayText = reader_.displayText;
+    if (displayText.size() > bank::markup::routineMarker.size() &&
+        bank::markup::isRoutine(displayText)) {
+        runRoutine(routines::routineNameOf(displayText));
+        displayText.clear();
+        readNextQuestion(); // a second routine line in a row is shown as text
+    }
+    displayText = expandLineBreaks(displayText);
+    questionBoxText = boxText(txt_question) + displayText;
+    displayText.clear();
+    setBoxText(txt_question, questionBoxText);
+}
+
+QString Bexlorin::expandLineBreaks(const QString &text) const
+{
+    return cycle::expandLineBreaks(text);
+}
+
+void Bexlorin::cmd_quit_Click()
+{
+    platform_.endProgram();
+}
+
+void Bexlorin::cmd_enter_response_Click()
+{
+    if (boxText(txt_answer) == run_.instructionsText) {
+        emptyBothBoxes();
+        return;
+    }
+    reader_.instructionsPending = false;
+    questionBoxText = boxText(txt_answer);
+    const QString &response = questionBoxText;
+
+    // Refuse before anything is opened or asked: the student rewrites and tries again.
+    if (auto refused = records::checkStorable({response}))
+        return reportUnrecorded(*refused);
+    records::RecordFiles files({run_.masterFileName, run_.sendFileName});
+    if (auto failure = files.open())
+        return reportUnrecorded(*failure);
+
+    const QString masterTime = platform_.timeText();
+    const QString sendTime = platform_.timeText();
+    const double questionNumber =
+        records::questionNumberValue(run_.assignmentNumber, reader_.questionNumber);
+    const records::CodedLines masterLines{code(reader_.currentLine, run_.runCodeNbr),
+                                          code(response, run_.runCodeNbr)};
+    const records::CodedLines sendLines{code(reader_.currentLine, run_.runCodeNbr),
+                                        code(response, run_.runCodeNbr)};
+
+    auto rating = records::Rating::None;
+    QString typedRating;
+    if (reader_.currentKind == cycle::questionKind) {
+        rating = records::Rating::Confidence;
+        typedRating = platform_.prompt(confidencePrompt);
+    } else if (reader_.currentKind == cycle::answerKind) {
+        rating = records::Rating::SelfCritique;
+        rateSelfCritique();
+        typedRating = selfCritiqueRating;
+    }
+
+    const QString master = records::responseRecord(
+        records::RecordFile::Master, masterTime, questionNumber, masterLines, rating, typedRating);
+    const QString send = records::responseRecord(records::RecordFile::Send, sendTime,
+                                                 questionNumber, sendLines, rating, typedRating);
+    if (auto failure = files.append({master, send}))
+        return reportUnrecorded(*failure);
+    emptyBothBoxes();
+}
+
+void Bexlorin::rateSelfCritique()
+{
+    selfCritiqueRating = platform_.prompt(selfCritiquePrompt);
+}
+
+void Bexlorin::cmd_clear_answer_box_Click()
+{
+    setBoxText(txt_answer, QString());
+}
+
+// ---- Notes and viewers ----------------------------------------------------------------------
+
+void Bexlorin::cmd_save_as_notes_Click()
+{
+    if (boxText(txt_answer) == run_.instructionsText) {
+        emptyBothBoxes();
+        return;
+    }
+    reader_.instructionsPending = false;
+    const QString notesLine = records::notesLine(boxText(txt_answer));
+
+    QStringList records;
+    for (int file = 0; file < 3; ++file) {
+        const QDateTime now = platform_.now();
+        records.append(records::notesRecord(
+            now.time().toString(QStringLiteral("HH:mm:ss")),
+            now.date().toString(QStringLiteral("MM-dd-yyyy")),
+            {code(reader_.currentLine, run_.runCodeNbr), code(notesLine, run_.runCodeNbr)}));
+    }
+    records::RecordFiles files({run_.masterFileName, run_.sendFileName, run_.notesFileName});
+    if (auto failure = files.openAndAppend(records))
+        return reportUnrecorded(*failure);
+    emptyBothBoxes();
+}
+
+void Bexlorin::cmd_display_note_file_Click()
+{
+    appendFileToQuestionBox(run_.notesFileName,
+                            QStringLiteral("There are no notes yet: your notes file is made the "
+                                           "first time you click \"Save as Notes\"."));
+}
+
+void Bexlorin::cmd_displayCumulativeText_Click()
+{
+    appendFileToQuestionBox(run_.sendFileName,
+                            QStringLiteral("Your send file cannot be found. It should be at ") +
+                                QDir::toNativeSeparators(run_.sendFileName) + u'.');
+}
+
+void Bexlorin::appendFileToQuestionBox(const QString &path, const QString &missingMessage)
+{
+    QFile file(path);
+    if (!file.exists())
+        return platform_.showMessage(missingMessage);
+    if (!file.open(QIODevice::ReadOnly))
+        return platform_.showMessage(QStringLiteral("The file ") + QDir::toNativeSeparators(path) +
+                                     QStringLiteral(" cannot be read: ") + file.errorString());
+    const QString lines = records::viewerText(records::codepage::decode(file.readAll()));
+    setBoxText(txt_question, boxText(txt_question) + lines);
+}
+
+// ---- Routines, pictures and timer -----------------------------------------------------------
+
+void Bexlorin::cmd_next_picture_Click()
+{
+    if (routines::runRoutinesAhead(store_) == routines::RoutineResult::EndsProgram)
+        platform_.endProgram();
+}
+
+void Bexlorin::cmd_copy_picture_Click()
+{
+    const QImage picture = Picture1->picture();
+    platform_.setClipboardImage(picture);
+    const QImage copied = platform_.clipboardImage();
+    // A clipboard that refused the picture leaves Picture2 as it was.
+    if (copied.isNull() && !picture.isNull())
+        return;
+    Picture2->setPicture(copied);
+}
+
+void Bexlorin::cmd_pend_exp_Click()
+{
+    if (!tmr_pend_exp->isActive())
+        tmr_pend_exp->start();
+}
+
+void Bexlorin::tmr_pend_exp_Timer()
+{
+    platform_.beep();
+    const float radius = platform_.nextRandom() * largestRadius;
+    Picture1->drawCircle(circleCentre, circleCentre, radius);
+}
+
+// ---- Text boxes -----------------------------------------------------------------------------
+
+QString Bexlorin::boxText(const QPlainTextEdit *box)
+{
+    return app::boxtext::typed(box->document()->toRawText());
+}
+
+void Bexlorin::setBoxText(QPlainTextEdit *box, const QString &text)
+{
+    box->setPlainText(app::boxtext::shown(text));
+}
+
+void Bexlorin::emptyBothBoxes()
+{
+    setBoxText(txt_question, QString());
+    setBoxText(txt_answer, QString());
+}
+
+void Bexlorin::reportUnrecorded(const records::RecordFailure &failure)
+{
+    platform_.showMessage(records::describe(failure) +
+                          QStringLiteral("\n\nWhat you typed is still in the answer box."));
+}

@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "app/runfields.h"
+#include "bank/linestore.h"
+#include "cycle/questionreader.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+
+namespace platform {
+class Platform;
+}
+namespace records {
+struct RecordFailure;
+}
+namespace routines {
+class PictureBox;
+}
+
+// The program's one window. It owns the run's state and its handlers are the program's only
+// entry points once it has started; each handler is short glue over the core functions,
+// the platform and the two text boxes.
+class Bexlorin : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `bankContent` fills the line store at load; the built-in assignments by default.
+    explicit Bexlorin(platform::Platform &platform, QWidget *parent = nullptr);
+    Bexlorin(platform::Platform &platform, QStringList bankContent, QWidget *parent = nullptr);
+    ~Bexlorin() override;
+
+    // Runs Form_Load inside the event boundary. False when the program ended during it, in
+    // which case the window is never shown.
+    bool load();
+    bool hasEnded() const { return ended_; }
+
+    void readNextQuestion();
+    QString code(const QString &aLine, float codeNbr);
+    // Throws records::FileNotFoundError when query.txt is missing.
+    void codeFile();
+    QString decode(const QString &aLine, float codeNbr);
+    QString remSpaces(const QString &aLine);
+    QString makeCodeLine(float codeNbr);
+    void runRoutine(const QString &routine);
+
+    // Handlers. A ProgramEnded thrown inside stops at the event boundary; call them through
+    // the controls (or load()) rather than directly.
+    void Form_Load();
+    void cmdNextQuestion_Click();
+    void cmd_quit_Click();
+    void cmd_enter_response_Click();
+    void cmd_clear_answer_box_Click();
+    void cmd_save_as_notes_Click();
+    void cmd_display_note_file_Click();
+    void cmd_displayCumulativeText_Click();
+    void cmd_next_picture_Click();
+    void cmd_copy_picture_Click();
+    void cmd_pend_exp_Click();
+    void tmr_pend_exp_Timer();
+
+    // Run state, for the tests and benchmarks that watch a run.
+    const bank::LineStore &lineStore() const { return store_; }
+    const app::RunFields &runFields() const { return run_; }
+    const cycle::QuestionReader &reader() const { return reader_; }
+    const QString &questionBoxTextField() const { return questionBoxText; }
+    const QString &selfCritiqueRatingField() const { return selfCritiqueRating; }
+
+    // The controls, in focus order.
+    QPlainTextEdit *txt_question = nullptr;
+    QPlainTextEdit *txt_answer = nullptr;
+    QPushButton *cmdNextQuestion = nullptr;
+    QPushButton *cmd_enter_response = nullptr;
+    routines::PictureBox *Picture1 = nullptr;
+    routines::PictureBox *Picture2 = nullptr;
+    QPushButton *cmd_save_as_notes = nullptr;
+    QPushButton *cmd_Make_paragraph = nullptr;
+    QPushButton *cmd_Make_Paragraph_question = nullptr;
+    QLineEdit *txt_paragraph_goback = nullptr;
+    QLabel *lbl_paragraph_goback = nullptr;
+    QPushButton *cmd_timerTrigger = nullptr;
+    QListWidget *List1 = nullptr;
+    std::array<QLabel *, 4> lbl_parameter{};
+    std::array<QLineEdit *, 4> txt_parameter{};
+    QPushButton *cmd_displayCumulativeText = nullptr;
+    QPushButton *cmd_display_note_file = nullptr;
+    QPushButton *cmd_quit = nullptr;
+    QPushButton *cmd_pend_exp = nullptr;
+    QPushButton *cmd_next_picture = nullptr;
+    QLabel *lbl_only_if_prompted = nullptr;
+    QPushButton *cmd_copy_picture = nullptr;
+    QPushButton *cmd_clear_answer_box = nullptr;
+    QTimer *tmr_pend_exp = nullptr;
+
+private:
+    using Handler = void (Bexlorin::*)();
+
+    void buildControls();
+    void connectHandlers();
+    // The event boundary: no handler runs once the program has ended, and nothing thrown
+    // inside a handler crosses into Qt's event loop.
+    void runHandler(Handler handler);
+
+    void setUpRun();
+    void startAssignment();
+    void loadQuestionBank();
+    void askForAssignmentAgain();
+    void askForFolderAgain(const records::RecordFailure &failure);
+    QString expandLineBreaks(const QString &text) const;
+    void rateSelfCritique();
+
+    // The text boxes as program texts (CR LF line breaks).
+    static QString boxText(const QPlainTextEdit *box);
+    static void setBoxText(QPlainTextEdit *box, const QString &text);
+    void emptyBothBoxes();
+    // A record that did not reach its files: say so; the boxes keep what was typed.
+    void reportUnrecorded(const records::RecordFailure &failure);
+    void appendFileToQuestionBox(const QString &path, const QString &missingMessage);
+
+    platform::Platform &platform_;
+    QStringList bankContent_;
+    bank::LineStore store_;
+    app::RunFields run_;
+    cycle::QuestionReader reader_;
+    QString questionBoxText;
+    QString selfCritiqueRating;
+    bool ended_ = false;
+};

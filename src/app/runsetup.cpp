@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: MIT
+#include "app/runsetup.h"
+
+#include "records/numbertext.h"
+
+#include <QDir>
+
+#include <cmath>
+
+namespace app::runsetup {
+
+QString instructionsText()
+{
+    return QStringLiteral(
+        "Enter, as appropriate, an answer to the question, a critique of your answer in response "
+        "to a given answer, your insights regarding the situation at this point, notes to "
+        "yourself, or just an OK.\r\n\r\nAlways critique your solutions by describing any "
+        "insights you had or errors you makde, and by explaining how you can make use of the "
+        "insight or how you now know how to avoid certain errors.  Also pose for the instructor "
+        "any question or questions that you have related to the problem or series of problems.");
+}
+
+QString namePrompt()
+{
+    return QStringLiteral("Your full name:  ");
+}
+
+QString folderChoicePrompt(const QString &defaultFolder)
+{
+    return QStringLiteral("Enter 1 if you want to change the folder to which your files will be "
+                          "written.  The current default folder is ") +
+           defaultFolder +
+           QStringLiteral(".  If you wish to use this folder, just hit the Enter key");
+}
+
+QString newFolderPrompt(const QString &defaultFolder)
+{
+    return QStringLiteral("You have chosen to change the folder to which your files will be "
+                          "written on your hard drive from the default ") +
+           defaultFolder +
+           QStringLiteral(".  Enter the path to the folder you wish to use.  You may just hit "
+                          "the Enter key to retain the default path.");
+}
+
+QString assignmentPrompt()
+{
+    return QStringLiteral("Assignment Number:  ");
+}
+
+bool wantsOtherFolder(const QString &choice)
+{
+    return choice == u"1";
+}
+
+float codeNumberFromDraw(float r)
+{
+    return static_cast<float>(std::floor(10.0 * double(r) + 19.0));
+}
+
+QString padAssignmentNumber(const QString &typed)
+{
+    switch (typed.size()) {
+    case 1:
+        return QStringLiteral("00") + typed;
+    case 2:
+        return u'0' + typed;
+    default:
+        return typed;
+    }
+}
+
+QString nextAssignmentNumber(const QString &assignmentNumber)
+{
+    const double next = records::numbertext::valueOf(assignmentNumber) + 1.0;
+    return padAssignmentNumber(records::numbertext::decimalText(next));
+}
+
+RecordPaths recordPaths(const QString &folder, const QString &fullName, const QString &date,
+                        QChar separator)
+{
+    const QString namePiece = QString(fullName).replace(u' ', u'_');
+    const QString monthDay = date.left(2) + date.mid(3, 2);
+    const QString start = folder + separator;
+    return {
+        start + QStringLiteral("masterFile_") + namePiece + QStringLiteral(".txt"),
+        start + QStringLiteral("send_") + monthDay + namePiece + QStringLiteral(".txt"),
+        start + QStringLiteral("notes_") + namePiece + QStringLiteral(".txt"),
+    };
+}
+
+RecordPaths inOtherFolder(const RecordPaths &paths, const QString &oldFolder,
+                          const QString &newFolder)
+{
+    const auto moved = [&](const QString &path) { return newFolder + path.mid(oldFolder.size()); };
+    return {moved(paths.masterFileName), moved(paths.sendFileName), moved(paths.notesFileName)};
+}
+
+QString unusableFolderMessage(const QString &folder, const QString &failure)
+{
+    return QStringLiteral("Your record files cannot be created in the folder \"") +
+           QDir::toNativeSeparators(folder) + QStringLiteral("\".\n\n") + failure +
+           QStringLiteral("\n\nPlease choose another folder.");
+}
+
+QString otherFolderPrompt()
+{
+    return QStringLiteral("Enter the path to a folder in which your files can be written, or "
+                          "Cancel to end the program.");
+}
+
+QString unknownAssignmentMessage(const QString &assignmentNumber, const QStringList &headLines)
+{
+    QString message = QStringLiteral("There is no assignment \"") + assignmentNumber +
+                      QStringLiteral("\". These are the assignments:\n");
+    for (const QString &head : headLines)
+        message += u'\n' + head;
+    return message + QStringLiteral("\n\nEnter the number of one of them, or Cancel to end the "
+                                    "program.");
+}
+
+} // namespace app::runsetup

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace bank {
+class LineStore;
+}
+
+// The start-up dialogue's fixed texts and the rules that turn its answers into run fields.
+namespace app::runsetup {
+
+inline const QString titleText = QStringLiteral("bexlorin");
+
+QString instructionsText();
+
+// The four start-up prompts. `defaultFolder` is the folder as the platform names it.
+QString namePrompt();
+QString folderChoicePrompt(const QString &defaultFolder);
+QString newFolderPrompt(const QString &defaultFolder);
+QString assignmentPrompt();
+
+// Only exactly "1" asks for another folder.
+bool wantsOtherFolder(const QString &choice);
+
+// The run's code number from one draw r in [0, 1): 19..28, never 29, even for the largest
+// single-precision draw below 1 (computed in double precision for that reason).
+float codeNumberFromDraw(float r);
+
+// Length 1 gets "00" in front, length 2 gets "0"; every other length stays as it is.
+QString padAssignmentNumber(const QString &typed);
+
+// The value of the (padded) assignment number plus one, padded the same way.
+QString nextAssignmentNumber(const QString &assignmentNumber);
+
+struct RecordPaths
+{
+    QString masterFileName;
+    QString sendFileName;
+    QString notesFileName;
+};
+
+// The three record files in `folder`. `date` is mm-dd-yyyy; blanks of the name become "_".
+RecordPaths recordPaths(const QString &folder, const QString &fullName, const QString &date,
+                        QChar separator);
+
+// The same files in another folder (after the first one turned out unusable).
+RecordPaths inOtherFolder(const RecordPaths &paths, const QString &oldFolder,
+                          const QString &newFolder);
+
+// Texts of the start-up repairs: a folder in which the record files cannot be created, and an
+// assignment number that matches no assignment.
+QString unusableFolderMessage(const QString &folder, const QString &failure);
+QString otherFolderPrompt();
+QString unknownAssignmentMessage(const QString &assignmentNumber, const QStringList &headLines);
+
+} // namespace app::runsetup

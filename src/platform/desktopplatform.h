@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/randomgenerator.h"
+
+#include <QPointer>
+
+class QWidget;
+
+namespace platform {
+
+// The platform services of a desktop session: Qt's dialogs, clock, clipboard and beep.
+class DesktopPlatform final : public Platform
+{
+public:
+    // Messages are shown over this window once it exists (prompts keep their own place).
+    void setMessageParent(QWidget *window);
+
+    QString prompt(const QString &message) override;
+    void showMessage(const QString &message) override;
+    QDateTime now() override;
+    void seedRandom(float seed) override;
+    float nextRandom() override;
+    void beep() override;
+    QImage clipboardImage() override;
+    void setClipboardImage(const QImage &picture) override;
+    QString defaultOutputFolder() override;
+    bool createFolder(const QString &path) override;
+
+protected:
+    void requestExit() override;
+
+private:
+    RandomGenerator random_;
+    QPointer<QWidget> messageParent_;
+};
+
+} // namespace platform

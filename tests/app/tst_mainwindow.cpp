@@ -1,0 +1,512 @@
+// SPDX-License-Identifier: MIT
+#include "app/runsetup.h"
+#include "platform/desktopplatform.h"
+#include "records/codepage.h"
+#include "records/linecoding.h"
+#include "routines/picturebox.h"
+#include "session.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+
+const QString studentName = QStringLiteral("Student Number One");
+
+QStringList standardAnswers(const QString &assignment = QStringLiteral("1"))
+{
+    return {studentName, QString(), assignment};
+}
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir scratch_;
+    QString folder_;
+
+private slots:
+    void init()
+    {
+        QVERIFY(scratch_.isValid());
+        folder_ = scratch_.path() + QStringLiteral("/run") + QString::number(++runs_);
+    }
+
+    void controls_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QRect>("pixels");
+        QTest::addColumn<int>("tabIndex");
+
+        const auto row = [](const char *name, const char *kind, const QString &text, int left,
+                            int top, int width, int height, int tab) {
+            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(kind) << text
+                                << QRect(left / 15, top / 15, width / 15, height / 15) << tab;
+        };
+        row("txt_question", "QPlainTextEdit", QString(), 240, 720, 5175, 3255, 0);
+        row("txt_answer", "QPlainTextEdit", QStringLiteral(" "), 5640, 720, 5055, 3255, 1);
+        row("cmdNextQuestion", "QPushButton", QStringLiteral("Next Question / Answer"), 240, 0, 975,
+            735, 2);
+        row("cmd_enter_response", "QPushButton", QStringLiteral("Enter Response"), 5640, 240, 855,
+            495, 3);
+        row("Picture1", "routines::PictureBox", QString(), 240, 4080, 5175, 3375, 4);
+        row("Picture2", "routines::PictureBox", QString(), 5640, 4080, 5055, 3375, 5);
+        row("cmd_save_as_notes", "QPushButton", QStringLiteral("Save as Notes"), 6480, 240, 855,
+            495, 6);
+        row("cmd_Make_paragraph", "QPushButton", QStringLiteral("Make Paragraph"), 7320, 240, 975,
+            495, 7);
+        row("cmd_Make_Paragraph_question", "QPushButton", QStringLiteral("Make Paragraph"), 1200,
+            240, 855, 495, 8);
+        row("txt_paragraph_goback", "QLineEdit", QStringLiteral("1"), 3120, 240, 150, 495, 9);
+        row("lbl_paragraph_goback", "QLabel", QStringLiteral("# sentences previous"), 3000, 240,
+            255, 495, 10);
+        row("cmd_timerTrigger", "QPushButton", QStringLiteral("Trigger Timer"), 2400, 7560, 735,
+            495, 11);
+        row("List1", "QListWidget", QString(), 3120, 7680, 1695, 840, 12);
+        row("lbl_parameter(0)", "QLabel", QStringLiteral("Parameter 1"), 5640, 7680, 900, 195, 13);
+        row("txt_parameter(0)", "QLineEdit", QStringLiteral("1"), 6720, 7680, 300, 285, 14);
+        row("lbl_parameter(1)", "QLabel", QStringLiteral("Parameter 2"), 5640, 8160, 855, 195, 15);
+        row("txt_parameter(1)", "QLineEdit", QStringLiteral("1"), 6720, 8160, 300, 285, 16);
+        row("lbl_parameter(2)", "QLabel", QStringLiteral("Parameter 3"), 7200, 7680, 1005, 195, 17);
+        row("txt_parameter(2)", "QLineEdit", QStringLiteral("1"), 8205, 7680, 300, 285, 18);
+        row("lbl_parameter(3)", "QLabel", QStringLiteral("Parameter 4"), 7200, 8160, 900, 195, 19);
+        row("txt_parameter(3)", "QLineEdit", QStringLiteral("1"), 8205, 8160, 300, 285, 20);
+        row("cmd_displayCumulativeText", "QPushButton", QStringLiteral("display SEND file"), 4200,
+            240, 855, 495, 21);
+        row("cmd_display_note_file", "QPushButton", QStringLiteral("display notes"), 3240, 240, 135,
+            495, 22);
+        row("cmd_quit", "QPushButton", QStringLiteral("quit program"), 10200, 0, 735, 495, 23);
+        row("cmd_pend_exp", "QPushButton", QStringLiteral("pend exp"), 8640, 7560, 495, 375, 24);
+        row("cmd_next_picture", "QPushButton", QStringLiteral("next picture"), 1200, 7560, 855, 495,
+            25);
+        row("lbl_only_if_prompted", "QLabel", QStringLiteral("click only if prompted"), 240, 7560,
+            855, 495, 26);
+        row("cmd_copy_picture", "QPushButton", QStringLiteral("copy picture"), 1200, 8160, 855, 495,
+            27);
+        row("cmd_clear_answer_box", "QPushButton", QStringLiteral("clear box"), 8280, 240, 855, 495,
+            28);
+    }
+    void controls()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        FakePlatform platform;
+        Bexlorin window(platform);
+        const auto matches = window.findChildren<QWidget *>(name);
+        QCOMPARE(matches.size(), 1);
+        QWidget *control = matches.first();
+        QTEST(QString::fromLatin1(control->metaObject()->className()), "kind");
+        QTEST(control->geometry(), "pixels");
+        QTEST(control->property("tabIndex").toInt(), "tabIndex");
+        QVERIFY(control->isEnabled());
+        if (auto *button = qobject_cast<QPushButton *>(control)) {
+            QCOMPARE(button->text(), text);
+            QVERIFY(!button->isDefault() && !button->autoDefault());
+        } else if (auto *label = qobject_cast<QLabel *>(control)) {
+            QCOMPARE(label->text(), text);
+            QVERIFY(label->alignment() & Qt::AlignLeft);
+        } else if (auto *line = qobject_cast<QLineEdit *>(control)) {
+            QCOMPARE(line->text(), text);
+        } else if (auto *box = qobject_cast<QPlainTextEdit *>(control)) {
+            QCOMPARE(box->toPlainText(), text);
+            QVERIFY(!box->isReadOnly());
+            QCOMPARE(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        }
+    }
+
+    void windowFrame()
+    {
+        FakePlatform platform;
+        Bexlorin window(platform);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Form1"));
+        QCOMPARE(window.size(), QSize(725, 566));
+        QVERIFY(window.findChildren<QMenuBar *>().isEmpty());
+        // Thirty controls: 24 names, two of them arrays of four, plus the timer.
+        QCOMPARE(window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly).size(), 29);
+        QCOMPARE(window.tmr_pend_exp->interval(), 15);
+        QVERIFY(!window.tmr_pend_exp->isActive());
+        QVERIFY(!window.tmr_pend_exp->isSingleShot());
+        QCOMPARE(window.Picture1->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(window.Picture2->palette().color(QPalette::Window), QColor(Qt::white));
+        QVERIFY(window.Picture1->picture().isNull() && window.Picture2->picture().isNull());
+    }
+
+    void largeBoxesShareTheirFont()
+    {
+        FakePlatform platform;
+        Bexlorin window(platform);
+        const QFont font = window.txt_question->font();
+        QCOMPARE(window.txt_answer->font(), font);
+        QCOMPARE(font.weight(), QFont::Bold);
+        QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+        if (font.family().compare(u"System", Qt::CaseInsensitive) == 0)
+            QCOMPARE(font.pointSizeF(), 9.75);
+        else
+            QCOMPARE(font.pointSizeF(), 10.0);
+        // Every other control keeps the window's font.
+        QCOMPARE(window.cmd_quit->font(), window.font());
+    }
+
+    void tabOrderFollowsTheTable()
+    {
+        FakePlatform platform;
+        Bexlorin window(platform);
+        QList<int> order;
+        QWidget *widget = window.txt_question;
+        do {
+            if (widget->parentWidget() == &window)
+                order.append(widget->property("tabIndex").toInt());
+            widget = widget->nextInFocusChain();
+        } while (widget != window.txt_question);
+        QCOMPARE(order.size(), 29);
+        for (int i = 0; i < order.size(); ++i)
+            QCOMPARE(order[i], i);
+        for (QLabel *label : window.findChildren<QLabel *>())
+            QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+    }
+
+    void startUpState()
+    {
+        const Session run(folder_, standardAnswers());
+        QVERIFY(run.started);
+        QCOMPARE(run.question(), QString());
+        QCOMPARE(run.answer(), QStringLiteral(" "));
+        for (QLineEdit *box : run.window->txt_parameter)
+            QCOMPARE(box->text(), QStringLiteral("1"));
+        QCOMPARE(run.window->txt_paragraph_goback->text(), QStringLiteral("1"));
+        QVERIFY(!run.window->tmr_pend_exp->isActive());
+        QVERIFY(!run.platform.exitRequested);
+    }
+
+    void setUpOnThirdOfMarch()
+    {
+        Session run(folder_, standardAnswers());
+        const auto &fields = run.window->runFields();
+        const QString start = folder_ + QDir::separator();
+        QCOMPARE(fields.titleText, QStringLiteral("bexlorin"));
+        QCOMPARE(fields.outputFolder, folder_);
+        QCOMPARE(fields.masterFileName,
+                 start + QStringLiteral("masterFile_Student_Number_One.txt"));
+        QCOMPARE(fields.sendFileName, start + QStringLiteral("send_0303Student_Number_One.txt"));
+        QCOMPARE(fields.notesFileName, start + QStringLiteral("notes_Student_Number_One.txt"));
+        QCOMPARE(fields.assignmentNumber, QStringLiteral("001"));
+        QCOMPARE(fields.nextAssignmentNumber, QStringLiteral("002"));
+        QCOMPARE(fields.instructionsText, app::runsetup::instructionsText());
+
+        const QString shownFolder = QDir::toNativeSeparators(folder_);
+        QCOMPARE(run.platform.promptsShown,
+                 (QStringList{app::runsetup::namePrompt(),
+                              app::runsetup::folderChoicePrompt(shownFolder),
+                              app::runsetup::assignmentPrompt()}));
+        QVERIFY(run.platform.promptsShown[1].contains(shownFolder + QStringLiteral(".  If")));
+        QCOMPARE(run.platform.foldersCreated, QStringList{folder_});
+        // Seeded once, from 09:05:30.
+        QCOMPARE(run.platform.seeds, QList<float>{32730.0f});
+        QVERIFY(run.platform.messagesShown.isEmpty());
+        // The notes file waits for the first note.
+        QCOMPARE(filesIn(folder_),
+                 (QStringList{QStringLiteral("masterFile_Student_Number_One.txt"),
+                              QStringLiteral("send_0303Student_Number_One.txt")}));
+    }
+
+    void codeNumberFromTheFirstDraw_data()
+    {
+        QTest::addColumn<float>("draw");
+        QTest::addColumn<float>("codeNumber");
+        QTest::newRow("zero") << 0.0f << 19.0f;
+        QTest::newRow("just below one") << std::nextafter(1.0f, 0.0f) << 28.0f;
+    }
+    void codeNumberFromTheFirstDraw()
+    {
+        QFETCH(float, draw);
+        QFETCH(float, codeNumber);
+        FakePlatform platform;
+        platform.defaultFolder = folder_;
+        platform.draws.enqueue(draw);
+        for (const QString &answer : standardAnswers())
+            platform.answers.enqueue(answer);
+        Bexlorin window(platform);
+        QVERIFY(window.load());
+        QCOMPARE(window.runFields().runCodeNbr, codeNumber);
+        // The code line of the opening block carries the same number.
+        const QString codeLine = records::codepage::decode(
+            fileBytes(window.runFields().masterFileName).split('\r').first());
+        QCOMPARE(records::codeNumberOf(codeLine), int(codeNumber));
+    }
+
+    void folderChoices_data()
+    {
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<int>("prompts");
+        QTest::addColumn<bool>("otherFolder");
+
+        QTest::newRow("blank and 1")
+            << QStringList{studentName, QStringLiteral(" 1"), QStringLiteral("1")} << 3 << false;
+        QTest::newRow("01") << QStringList{studentName, QStringLiteral("01"), QStringLiteral("1")}
+                            << 3 << false;
+        QTest::newRow("yes") << QStringList{studentName, QStringLiteral("yes"), QStringLiteral("1")}
+                             << 3 << false;
+        QTest::newRow("1 then empty")
+            << QStringList{studentName, QStringLiteral("1"), QString(), QStringLiteral("1")} << 4
+            << false;
+        QTest::newRow("1 then a folder")
+            << QStringList{studentName, QStringLiteral("1"), QStringLiteral("<other>"),
+                           QStringLiteral("1")}
+            << 4 << true;
+    }
+    void folderChoices()
+    {
+        QFETCH(QStringList, answers);
+        const QString other = scratch_.path() + QStringLiteral("/other") + QString::number(runs_);
+        QVERIFY(QDir().mkdir(other));
+        answers.replaceInStrings(QStringLiteral("<other>"), other);
+        const Session run(folder_, answers);
+        QVERIFY(run.started);
+        QTEST(int(run.platform.promptsShown.size()), "prompts");
+        QFETCH(bool, otherFolder);
+        const QString expected = otherFolder ? other : folder_;
+        QCOMPARE(run.window->runFields().outputFolder, expected);
+        QVERIFY(run.window->runFields().masterFileName.startsWith(expected + QDir::separator() +
+                                                                  QStringLiteral("masterFile_")));
+        // Only the default folder is ever created.
+        QCOMPARE(run.platform.foldersCreated, QStringList{folder_});
+        QCOMPARE(filesIn(expected).size(), 2);
+    }
+
+    void assignmentStart_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<int>("head");
+        QTest::addColumn<QString>("headLine");
+        QTest::newRow("1") << QStringLiteral("1") << QStringLiteral("001") << QStringLiteral("002")
+                           << 1 << QStringLiteral("001.  Areas");
+        QTest::newRow("02") << QStringLiteral("02") << QStringLiteral("002")
+                            << QStringLiteral("003") << 75 << QStringLiteral("002.  Volumes");
+        QTest::newRow("003") << QStringLiteral("003") << QStringLiteral("003")
+                             << QStringLiteral("004") << 129
+                             << QStringLiteral(
+                                    "003.  Misc:  Surface Area, Pythagorean Theorem, Density");
+        QTest::newRow("4") << QStringLiteral("4") << QStringLiteral("004") << QStringLiteral("005")
+                           << 191 << QStringLiteral("004.  Units of volume measure");
+    }
+    void assignmentStart()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, headLine);
+        const Session run(folder_, standardAnswers(typed));
+        QVERIFY(run.started);
+        QTEST(run.window->runFields().assignmentNumber, "number");
+        QTEST(run.window->runFields().nextAssignmentNumber, "next");
+        QTEST(run.window->lineStore().bankLineCount, "head");
+
+        const QByteArray master = fileBytes(run.window->runFields().masterFileName);
+        const QByteArray send = fileBytes(run.window->runFields().sendFileName);
+        QCOMPARE(master, send);
+        const QList<QByteArray> lines = master.split('\n');
+        QCOMPARE(lines.size(), 6); // five lines, each ending in CR LF
+        QVERIFY(master.endsWith("\r\n"));
+        QCOMPARE(QString::fromLatin1(lines[1]),
+                 QStringLiteral("assignment #") + run.window->runFields().assignmentNumber + u'\r');
+        QCOMPARE(QString::fromLatin1(lines[2]), headLine + u'\r');
+        QCOMPARE(lines[3], QByteArray("bexlorin\r"));
+        QCOMPARE(lines[4], QByteArray("03-03-2026\r"));
+    }
+
+    void aSecondRunAppends()
+    {
+        const Session first(folder_, standardAnswers());
+        const QByteArray before = fileBytes(first.window->runFields().masterFileName);
+        const QByteArray sendBefore = fileBytes(first.window->runFields().sendFileName);
+        const Session second(folder_, standardAnswers(QStringLiteral("2")));
+        const QByteArray after = fileBytes(second.window->runFields().masterFileName);
+        QVERIFY(after.startsWith(before));
+        QVERIFY(after.size() > before.size());
+        QVERIFY(fileBytes(second.window->runFields().sendFileName).startsWith(sendBefore));
+        QCOMPARE(after.count("assignment #"), 2);
+    }
+
+    void unknownAssignmentIsAskedAgain_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("padded");
+        QTest::newRow("0001") << QStringLiteral("0001") << QStringLiteral("0001");
+        QTest::newRow("1 and blank") << QStringLiteral("1 ") << QStringLiteral("01 ");
+        QTest::newRow("5") << QStringLiteral("5") << QStringLiteral("005");
+        QTest::newRow("cancelled") << QString() << QString();
+    }
+    void unknownAssignmentIsAskedAgain()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, padded);
+        Session run(folder_, {studentName, QString(), typed, QStringLiteral("3")});
+        QVERIFY(run.started);
+        QCOMPARE(run.platform.messagesShown.size(), 1);
+        const QString message = run.platform.messagesShown.first();
+        QVERIFY(message.contains(u'"' + padded + u'"'));
+        for (const char *head : {"001.  Areas", "002.  Volumes", "004.  Units of volume measure"})
+            QVERIFY(message.contains(QString::fromLatin1(head)));
+        QCOMPARE(run.platform.promptsShown.last(), app::runsetup::assignmentPrompt());
+        QCOMPARE(run.window->runFields().assignmentNumber, QStringLiteral("003"));
+        QCOMPARE(run.window->runFields().nextAssignmentNumber, QStringLiteral("004"));
+        QCOMPARE(run.window->lineStore().bankLineCount, 129);
+        QCOMPARE(fileBytes(run.window->runFields().masterFileName).count("assignment #"), 1);
+    }
+
+    void cancelAtTheAssignmentRepairEndsWithoutWriting()
+    {
+        const Session run(folder_, {studentName, QString(), QStringLiteral("9"), QString()});
+        QVERIFY(!run.started);
+        QVERIFY(run.window->hasEnded());
+        QVERIFY(run.platform.exitRequested);
+        // Set-up made the folder and wrote nothing into it.
+        QVERIFY(QDir(folder_).exists());
+        QCOMPARE(filesIn(folder_), QStringList());
+    }
+
+    void unusableFolderIsAskedAgain_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing folder") << QStringLiteral("missing");
+        QTest::newRow("folder is a file") << QStringLiteral("file");
+        QTest::newRow("writes fail") << QStringLiteral("full");
+    }
+    void unusableFolderIsAskedAgain()
+    {
+        QFETCH(QString, kind);
+        const QString bad = scratch_.path() + QStringLiteral("/bad") + QString::number(runs_);
+        if (kind == u"file") {
+            QFile file(bad);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        } else if (kind == u"full") {
+            if (!QFile::exists(QStringLiteral("/dev/full")))
+                QSKIP("This system has no /dev/full");
+            QVERIFY(QDir().mkdir(bad));
+            QVERIFY(QFile::link(QStringLiteral("/dev/full"),
+                                bad + QStringLiteral("/masterFile_Student_Number_One.txt")));
+        }
+        const QString good = scratch_.path() + QStringLiteral("/good") + QString::number(runs_);
+        QVERIFY(QDir().mkdir(good));
+
+        Session run(folder_, {studentName, QStringLiteral("1"), bad, QStringLiteral("1"), good});
+        QVERIFY(run.started);
+        QCOMPARE(run.platform.messagesShown.size(), 1);
+        QVERIFY2(run.platform.messagesShown.first().contains(QDir::toNativeSeparators(bad)),
+                 qPrintable(run.platform.messagesShown.first()));
+        QCOMPARE(run.platform.promptsShown.last(), app::runsetup::otherFolderPrompt());
+        QCOMPARE(run.window->runFields().outputFolder, good);
+        QCOMPARE(run.window->runFields().notesFileName,
+                 good + QDir::separator() + QStringLiteral("notes_Student_Number_One.txt"));
+        QCOMPARE(fileBytes(run.window->runFields().masterFileName).count("assignment #"), 1);
+        QCOMPARE(fileBytes(run.window->runFields().sendFileName).count("assignment #"), 1);
+        if (kind == u"full") // the send file beside the refusing master got nothing either
+            QCOMPARE(QFileInfo(bad + QStringLiteral("/send_0303Student_Number_One.txt")).size(), 0);
+    }
+
+    void cancelAtTheFolderRepairEndsWithoutWriting()
+    {
+        const QString missing = scratch_.path() + QStringLiteral("/nowhere/deeper");
+        const Session run(folder_,
+                          {studentName, QStringLiteral("1"), missing, QStringLiteral("1")});
+        QVERIFY(!run.started);
+        QVERIFY(run.platform.exitRequested);
+        QVERIFY(!QDir(missing).exists());
+        QCOMPARE(filesIn(folder_), QStringList());
+    }
+
+    void inertControlsDoNothing()
+    {
+        Session run(folder_, standardAnswers());
+        run.type(QStringLiteral("typed"));
+        const QByteArray master = fileBytes(run.window->runFields().masterFileName);
+        for (QPushButton *button : {run.window->cmd_timerTrigger, run.window->cmd_Make_paragraph,
+                                    run.window->cmd_Make_Paragraph_question})
+            button->click();
+        run.window->List1->addItem(QStringLiteral("x"));
+        run.window->List1->setCurrentRow(0);
+        QCOMPARE(run.question(), QString());
+        QCOMPARE(run.answer(), QStringLiteral("typed"));
+        QVERIFY(!run.window->tmr_pend_exp->isActive());
+        QCOMPARE(run.platform.beeps, 0);
+        QCOMPARE(fileBytes(run.window->runFields().masterFileName), master);
+        QCOMPARE(run.window->lineStore().bankLineCount, 1);
+        QVERIFY(run.platform.promptsShown.size() == 3 && run.platform.messagesShown.isEmpty());
+    }
+
+    void quitEndsAtOnce()
+    {
+        Session run(folder_, standardAnswers());
+        run.window->cmd_quit->click();
+        QVERIFY(run.platform.exitRequested);
+        QVERIFY(run.window->hasEnded());
+        // Nothing runs once the program has ended.
+        run.window->cmdNextQuestion->click();
+        QCOMPARE(run.question(), QString());
+        QCOMPARE(run.window->lineStore().bankLineCount, 1);
+    }
+
+    void desktopPromptIsCaptionedAndEmpty()
+    {
+        platform::DesktopPlatform desktop;
+        QString caption;
+        QString label;
+        QString initialText;
+        std::function<void()> answer = [&] {
+            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!dialog) {
+                QTimer::singleShot(10, answer);
+                return;
+            }
+            caption = dialog->windowTitle();
+            label = dialog->labelText();
+            initialText = dialog->textValue();
+            dialog->setTextValue(QStringLiteral("Ann Lee"));
+            dialog->accept();
+        };
+        QTimer::singleShot(0, answer);
+        QCOMPARE(desktop.prompt(app::runsetup::namePrompt()), QStringLiteral("Ann Lee"));
+        QCOMPARE(caption, QStringLiteral("Bexlorin"));
+        QCOMPARE(label, app::runsetup::namePrompt());
+        QCOMPARE(initialText, QString());
+
+        std::function<void()> cancel = [&] {
+            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!dialog) {
+                QTimer::singleShot(10, cancel);
+                return;
+            }
+            dialog->setTextValue(QStringLiteral("typed, then cancelled"));
+            dialog->reject();
+        };
+        QTimer::singleShot(0, cancel);
+        QCOMPARE(desktop.prompt(app::runsetup::assignmentPrompt()), QString());
+    }
+
+private:
+    int runs_ = 0;
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
