@@ -70,6 +70,8 @@ QString decode(const QString &aLine, float codeNbr)
     result.reserve(length);
     for (qsizetype i = 0; i < length; ++i) {
         const int c = codepage::codeOf(aLine[i].unicode());
+        if (c < 0)
+            throw std::invalid_argument("decode: the line holds a character without a code");
         if (c == blankCode)
             result.append(u' ');
         else if (c < fillerFirst)

@@ -23,8 +23,9 @@ public:
 QString code(const QString &aLine, float codeNbr);
 
 // Reverses an older coding of lines: blanks stay, codes below 66 become code + 209 - codeNbr,
-// 66..118 are dropped, codes above 118 become code - codeNbr - 100. A result outside 0..255
-// throws std::invalid_argument and nothing is returned.
+// 66..118 are dropped, codes above 118 become code - codeNbr - 100. A result outside 0..255,
+// or a character the code page does not have, throws std::invalid_argument and nothing is
+// returned.
 QString decode(const QString &aLine, float codeNbr);
 
 // The first line of every opening block: codeNbr key characters (codes 118..255), about one

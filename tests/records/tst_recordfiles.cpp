@@ -1,0 +1,328 @@
+// SPDX-License-Identifier: MIT
+#include "records/linereading.h"
+#include "records/recordfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace records;
+
+namespace {
+
+// The bytes of a file; a null array when it does not exist.
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return {};
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QList<uint> asCodePoints(const QList<char32_t> &characters)
+{
+    QList<uint> points;
+    for (const char32_t c : characters)
+        points.append(uint(c));
+    return points;
+}
+
+const QByteArray earlier("earlier record\r\n");
+
+} // namespace
+
+class TestRecordFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void appendsWithoutTruncating();
+    void openFailure_data();
+    void openFailure();
+    void writeFailure_data();
+    void writeFailure();
+    void partialWriteTakenBack();
+    void unstorable_data();
+    void unstorable();
+    void lineRules_data();
+    void lineRules();
+};
+
+void TestRecordFiles::appendsWithoutTruncating()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString master = dir.filePath(QStringLiteral("masterFile_Ann_Lee.txt"));
+    const QString send = dir.filePath(QStringLiteral("send_0303Ann_Lee.txt"));
+    QVERIFY(writeFile(master, earlier));
+
+    const QStringList first{QString::fromUtf16(u"caf\u00E9 \u20AC\r\n"), QStringLiteral("one\r\n")};
+    QCOMPARE(RecordFiles({master, send}).openAndAppend(first), std::nullopt);
+    const QByteArray masterAfterFirst = earlier + QByteArray("caf\xE9 \x80\r\n");
+    QCOMPARE(bytesOf(master), masterAfterFirst);
+    QCOMPARE(bytesOf(send), QByteArray("one\r\n"));
+
+    // The same through open() and append() separately.
+    RecordFiles files({master, send});
+    QCOMPARE(files.open(), std::nullopt);
+    QCOMPARE(files.append({QStringLiteral("two\r\nlines\r\n"), QString::fromUtf16(u"\u0081\r\n")}),
+             std::nullopt);
+    const QByteArray masterNow = bytesOf(master);
+    QVERIFY(masterNow.startsWith(masterAfterFirst));
+    QCOMPARE(masterNow, masterAfterFirst + "two\r\nlines\r\n");
+    QCOMPARE(bytesOf(send), QByteArray("one\r\n\x81\r\n"));
+}
+
+void TestRecordFiles::openFailure_data()
+{
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<int>("failing");
+
+    QTest::newRow("missing folder") << QStringList{QStringLiteral("missing/master.txt")} << 0;
+    QTest::newRow("folder is a file") << QStringList{QStringLiteral("plain.txt/master.txt")} << 0;
+    QTest::newRow("path is a folder") << QStringList{QStringLiteral("folder")} << 0;
+    QTest::newRow("second fails") << QStringList{QStringLiteral("master.txt"),
+                                                 QStringLiteral("missing/send.txt")}
+                                  << 1;
+    QTest::newRow("middle fails") << QStringList{QStringLiteral("master.txt"),
+                                                 QStringLiteral("plain.txt/send.txt"),
+                                                 QStringLiteral("notes.txt")}
+                                  << 1;
+}
+
+void TestRecordFiles::openFailure()
+{
+    QFETCH(QStringList, paths);
+    QFETCH(int, failing);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("plain.txt")), earlier));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("master.txt")), earlier));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+
+    QStringList full;
+    QStringList texts;
+    for (const QString &path : paths) {
+        full.append(dir.filePath(path));
+        texts.append(QStringLiteral("new record\r\n"));
+    }
+
+    const auto failure = RecordFiles(full).openAndAppend(texts);
+    QVERIFY(failure.has_value());
+    QCOMPARE(failure->kind, RecordFailure::Kind::Open);
+    QCOMPARE(failure->path, full[failing]);
+    QVERIFY(!failure->reason.isEmpty());
+    const QString message = describe(*failure);
+    QVERIFY2(message.contains(QDir::toNativeSeparators(full[failing])), qPrintable(message));
+    QVERIFY2(message.contains(failure->reason), qPrintable(message));
+
+    // Nothing written anywhere, nothing created where the path failed.
+    QCOMPARE(bytesOf(dir.filePath(QStringLiteral("master.txt"))), earlier);
+    QCOMPARE(bytesOf(dir.filePath(QStringLiteral("plain.txt"))), earlier);
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+    QVERIFY(!QFileInfo(full[failing]).isFile());
+    for (qsizetype i = 0; i < full.size(); ++i) {
+        if (i != failing)
+            QVERIFY2(bytesOf(full[i]).isEmpty() || bytesOf(full[i]) == earlier,
+                     qPrintable(full[i]));
+    }
+}
+
+void TestRecordFiles::writeFailure_data()
+{
+    QTest::addColumn<int>("fullAt");
+    QTest::newRow("second of three") << 1;
+    QTest::newRow("first of three") << 0;
+    QTest::newRow("last of three") << 2;
+}
+
+void TestRecordFiles::writeFailure()
+{
+    QFETCH(int, fullAt);
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        QSKIP("no /dev/full on this system");
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QStringList paths{dir.filePath(QStringLiteral("master.txt")),
+                      dir.filePath(QStringLiteral("send.txt")),
+                      dir.filePath(QStringLiteral("notes.txt"))};
+    for (const QString &path : paths)
+        QVERIFY(writeFile(path, earlier));
+    QVERIFY(QFile::remove(paths[fullAt]));
+    QVERIFY(QFile::link(QStringLiteral("/dev/full"), paths[fullAt]));
+
+    const QStringList texts{QStringLiteral("to master\r\n"), QStringLiteral("to send\r\n"),
+                            QStringLiteral("to notes\r\n")};
+    const auto failure = RecordFiles(paths).openAndAppend(texts);
+    QVERIFY(failure.has_value());
+    QCOMPARE(failure->kind, RecordFailure::Kind::Write);
+    QCOMPARE(failure->path, paths[fullAt]);
+    QVERIFY(!failure->reason.isEmpty());
+    QCOMPARE(failure->received, paths.mid(0, fullAt));
+    QCOMPARE(failure->notReceived, paths.mid(fullAt));
+
+    for (int i = 0; i < paths.size(); ++i) {
+        if (i < fullAt)
+            QCOMPARE(bytesOf(paths[i]), earlier + texts[i].toLatin1());
+        else if (i > fullAt)
+            QCOMPARE(bytesOf(paths[i]), earlier);
+    }
+    // The failing file and every file that holds the record are named; with none holding it,
+    // saying that nothing was recorded is enough.
+    const QString message = describe(*failure);
+    QVERIFY2(message.contains(QDir::toNativeSeparators(paths[fullAt])), qPrintable(message));
+    for (const QString &path : failure->received)
+        QVERIFY2(message.contains(QDir::toNativeSeparators(path)), qPrintable(message));
+    if (!failure->received.isEmpty()) {
+        for (const QString &path : failure->notReceived)
+            QVERIFY2(message.contains(QDir::toNativeSeparators(path)), qPrintable(message));
+    }
+}
+
+void TestRecordFiles::partialWriteTakenBack()
+{
+#ifdef Q_OS_UNIX
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString master = dir.filePath(QStringLiteral("master.txt"));
+    const QString send = dir.filePath(QStringLiteral("send.txt"));
+    QVERIFY(writeFile(send, earlier));
+    const QString longRecord = QString(200, u'x') + QStringLiteral("\r\n");
+
+    // A file size limit lets the kernel accept only part of the second record.
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = rlim_t(earlier.size() + 50);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const auto failure =
+        RecordFiles({master, send}).openAndAppend({QStringLiteral("ok\r\n"), longRecord});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(failure.has_value());
+    QCOMPARE(failure->kind, RecordFailure::Kind::Write);
+    QCOMPARE(failure->path, send);
+    QCOMPARE(failure->received, QStringList{master});
+    QCOMPARE(bytesOf(master), QByteArray("ok\r\n"));
+    QCOMPARE(bytesOf(send), earlier);
+#else
+    QSKIP("needs a POSIX file size limit");
+#endif
+}
+
+void TestRecordFiles::unstorable_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QList<uint>>("characters");
+
+    const QString pi = QString::fromUtf16(u"\u03C0");
+    const QString arrow = QString::fromUtf16(u"\u2192");
+    QTest::newRow("pi in the second text")
+        << QStringList{QStringLiteral("fine\r\n"),
+                       QStringLiteral("A = ") + pi + QStringLiteral("r^2")}
+        << QList<uint>{0x03C0};
+    QTest::newRow("arrow in the first text")
+        << QStringList{QStringLiteral("a ") + arrow + QStringLiteral(" b"), QStringLiteral("ok")}
+        << QList<uint>{0x2192};
+    QTest::newRow("both, each once")
+        << QStringList{arrow + pi, pi + arrow + pi} << QList<uint>{0x2192, 0x03C0};
+    QTest::newRow("emoji") << QStringList{QString::fromUcs4(U"\U0001F600", 1), QString()}
+                           << QList<uint>{0x1F600};
+    QTest::newRow("storable") << QStringList{QString::fromUtf16(u"\u20AC\u00E9\u0081"), QString()}
+                              << QList<uint>{};
+}
+
+void TestRecordFiles::unstorable()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QList<uint>, characters);
+
+    const auto checked = checkStorable(texts);
+    QCOMPARE(checked.has_value(), !characters.isEmpty());
+    if (!checked)
+        return;
+    QCOMPARE(checked->kind, RecordFailure::Kind::Unstorable);
+    QCOMPARE(asCodePoints(checked->characters), characters);
+
+    const QString message = describe(*checked);
+    for (const uint c : characters) {
+        const char32_t character = c;
+        QVERIFY2(message.contains(QString::fromUcs4(&character, 1)), qPrintable(message));
+    }
+    if (characters.contains(0x03C0))
+        QVERIFY2(message.contains(QRegularExpression(QStringLiteral("\\bpi\\b"))),
+                 qPrintable(message));
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QStringList paths{dir.filePath(QStringLiteral("master.txt")),
+                            dir.filePath(QStringLiteral("send.txt"))};
+    const auto refused = RecordFiles(paths).openAndAppend(texts);
+    QVERIFY(refused.has_value());
+    QCOMPARE(refused->kind, RecordFailure::Kind::Unstorable);
+    QCOMPARE(asCodePoints(refused->characters), characters);
+    QVERIFY(!QFile::exists(paths[0]));
+    QVERIFY(!QFile::exists(paths[1]));
+
+    // Already open: still nothing written, not even the storable text of the first file.
+    RecordFiles files(paths);
+    QCOMPARE(files.open(), std::nullopt);
+    const auto late = files.append(texts);
+    QVERIFY(late.has_value());
+    QCOMPARE(late->kind, RecordFailure::Kind::Unstorable);
+    QCOMPARE(bytesOf(paths[0]), QByteArray(""));
+    QCOMPARE(bytesOf(paths[1]), QByteArray(""));
+}
+
+void TestRecordFiles::lineRules_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("viewer");
+
+    const auto s = [](const char16_t *text) { return QString::fromUtf16(text); };
+    QTest::newRow("CR LF after each")
+        << s(u"a\r\nb\r\n") << QStringList{s(u"a"), s(u"b")} << s(u"\r\na\r\nb");
+    QTest::newRow("CR alone") << s(u"a\rb") << QStringList{s(u"a"), s(u"b")} << s(u"\r\na\r\nb");
+    QTest::newRow("LF alone stays") << s(u"a\nb") << QStringList{s(u"a\nb")} << s(u"\r\na\nb");
+    QTest::newRow("empty") << QString() << QStringList{} << QString();
+    QTest::newRow("one empty line") << s(u"\r\n") << QStringList{QString()} << s(u"\r\n");
+    QTest::newRow("empty line between")
+        << s(u"a\r\n\r\nb") << QStringList{s(u"a"), QString(), s(u"b")} << s(u"\r\na\r\n\r\nb");
+    QTest::newRow("last line without end")
+        << s(u"a\r\nb") << QStringList{s(u"a"), s(u"b")} << s(u"\r\na\r\nb");
+    QTest::newRow("two CRs") << s(u"\r\r") << QStringList{QString(), QString()} << s(u"\r\n\r\n");
+    QTest::newRow("LF after CR LF")
+        << s(u"a\r\n\nb") << QStringList{s(u"a"), s(u"\nb")} << s(u"\r\na\r\n\nb");
+}
+
+void TestRecordFiles::lineRules()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, viewer);
+    QCOMPARE(readLines(text), lines);
+    QCOMPARE(viewerText(text), viewer);
+}
+
+QTEST_GUILESS_MAIN(TestRecordFiles)
+#include "tst_recordfiles.moc"
