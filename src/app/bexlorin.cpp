@@ -58,6 +58,15 @@ QRect pixelsFromTwips(const QRect &twips)
             twips.height() / twipsPerPixel};
 }
 
+// The layout's small buttons and labels were drawn around an 8-point dialog font; the
+// platform's own family at that size keeps their captions inside them.
+QFont windowFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(8);
+    return font;
+}
+
 // "System", bold, 9.75 points; where the platform has no such font, its general font in bold
 // at 10 points.
 QFont largeBoxFont()
@@ -84,7 +93,7 @@ void prepare(QLineEdit *box, const QString &text)
 {
     box->setText(text);
 }
-void prepare(QPushButton *button, const QString &text)
+void prepare(CaptionButton *button, const QString &text)
 {
     button->setText(text);
     button->setAutoDefault(false);
@@ -93,7 +102,9 @@ void prepare(QLabel *label, const QString &text)
 {
     label->setText(text);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(true);
+    // Captions wrap where the label has room for a second line; a one-line label keeps its
+    // caption whole rather than hiding the end of it on a line nobody sees.
+    label->setWordWrap(label->height() >= 2 * label->fontMetrics().height());
 }
 void prepare(QListWidget *, const QString &) {}
 void prepare(routines::PictureBox *, const QString &) {}
@@ -105,22 +116,24 @@ public:
     template<typename Control>
     ControlSlot(Control *&member)
         : member_(&member)
-        , create_([](void *member, QWidget *parent, const QString &text) -> QWidget * {
+        , create_([](void *member, QWidget *parent, const QString &text,
+                     const QRect &geometry) -> QWidget * {
             auto *control = new Control(parent);
+            control->setGeometry(geometry);
             prepare(control, text);
             *static_cast<Control **>(member) = control;
             return control;
         })
     {}
 
-    QWidget *create(QWidget *parent, const QString &text) const
+    QWidget *create(QWidget *parent, const QString &text, const QRect &geometry) const
     {
-        return create_(member_, parent, text);
+        return create_(member_, parent, text, geometry);
     }
 
 private:
     void *member_;
-    QWidget *(*create_)(void *, QWidget *, const QString &);
+    QWidget *(*create_)(void *, QWidget *, const QString &, const QRect &);
 };
 
 struct ControlRow
@@ -144,6 +157,7 @@ Bexlorin::Bexlorin(platform::Platform &platform, QStringList bankContent, QWidge
     , bankContent_(std::move(bankContent))
 {
     setWindowTitle(QStringLiteral("Form1"));
+    setFont(windowFont());
     resize(clientTwips / twipsPerPixel);
     buildControls();
     connectHandlers();
@@ -192,13 +206,13 @@ void Bexlorin::buildControls()
 
     QWidget *previous = nullptr;
     for (const ControlRow &row : rows) {
-        QWidget *control = row.slot.create(this, QString::fromUtf16(row.text));
+        QWidget *control =
+            row.slot.create(this, QString::fromUtf16(row.text), pixelsFromTwips(row.twips));
         QString name = QString::fromUtf16(row.name);
         if (row.arrayIndex >= 0)
             name += u'(' + QString::number(row.arrayIndex) + u')';
         control->setObjectName(name);
         control->setProperty("tabIndex", int(&row - rows));
-        control->setGeometry(pixelsFromTwips(row.twips));
         if (previous)
             setTabOrder(previous, control);
         previous = control;
@@ -212,7 +226,7 @@ void Bexlorin::buildControls()
 
 void Bexlorin::connectHandlers()
 {
-    const std::pair<QPushButton *, Handler> clicks[] = {
+    const std::pair<CaptionButton *, Handler> clicks[] = {
         {cmdNextQuestion, &Bexlorin::cmdNextQuestion_Click},
         {cmd_quit, &Bexlorin::cmd_quit_Click},
         {cmd_enter_response, &Bexlorin::cmd_enter_response_Click},

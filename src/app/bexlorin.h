@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "app/captionbutton.h"
 #include "app/runfields.h"
 #include "bank/linestore.h"
 #include "cycle/questionreader.h"
@@ -14,7 +15,6 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
-class QPushButton;
 class QTimer;
 
 namespace platform {
@@ -79,27 +79,27 @@ public:
     // The controls, in focus order.
     QPlainTextEdit *txt_question = nullptr;
     QPlainTextEdit *txt_answer = nullptr;
-    QPushButton *cmdNextQuestion = nullptr;
-    QPushButton *cmd_enter_response = nullptr;
+    CaptionButton *cmdNextQuestion = nullptr;
+    CaptionButton *cmd_enter_response = nullptr;
     routines::PictureBox *Picture1 = nullptr;
     routines::PictureBox *Picture2 = nullptr;
-    QPushButton *cmd_save_as_notes = nullptr;
-    QPushButton *cmd_Make_paragraph = nullptr;
-    QPushButton *cmd_Make_Paragraph_question = nullptr;
+    CaptionButton *cmd_save_as_notes = nullptr;
+    CaptionButton *cmd_Make_paragraph = nullptr;
+    CaptionButton *cmd_Make_Paragraph_question = nullptr;
     QLineEdit *txt_paragraph_goback = nullptr;
     QLabel *lbl_paragraph_goback = nullptr;
-    QPushButton *cmd_timerTrigger = nullptr;
+    CaptionButton *cmd_timerTrigger = nullptr;
     QListWidget *List1 = nullptr;
     std::array<QLabel *, 4> lbl_parameter{};
     std::array<QLineEdit *, 4> txt_parameter{};
-    QPushButton *cmd_displayCumulativeText = nullptr;
-    QPushButton *cmd_display_note_file = nullptr;
-    QPushButton *cmd_quit = nullptr;
-    QPushButton *cmd_pend_exp = nullptr;
-    QPushButton *cmd_next_picture = nullptr;
+    CaptionButton *cmd_displayCumulativeText = nullptr;
+    CaptionButton *cmd_display_note_file = nullptr;
+    CaptionButton *cmd_quit = nullptr;
+    CaptionButton *cmd_pend_exp = nullptr;
+    CaptionButton *cmd_next_picture = nullptr;
     QLabel *lbl_only_if_prompted = nullptr;
-    QPushButton *cmd_copy_picture = nullptr;
-    QPushButton *cmd_clear_answer_box = nullptr;
+    CaptionButton *cmd_copy_picture = nullptr;
+    CaptionButton *cmd_clear_answer_box = nullptr;
     QTimer *tmr_pend_exp = nullptr;
 
 private:

@@ -116,7 +116,8 @@ private slots:
         const auto matches = window.findChildren<QWidget *>(name);
         QCOMPARE(matches.size(), 1);
         QWidget *control = matches.first();
-        QTEST(QString::fromLatin1(control->metaObject()->className()), "kind");
+        QFETCH(QString, kind);
+        QVERIFY2(control->inherits(kind.toLatin1()), control->metaObject()->className());
         QTEST(control->geometry(), "pixels");
         QTEST(control->property("tabIndex").toInt(), "tabIndex");
         QVERIFY(control->isEnabled());
