@@ -245,12 +245,13 @@ void Bexlorin::connectHandlers()
             [this] { runHandler(&Bexlorin::tmr_pend_exp_Timer); });
 }
 
-void Bexlorin::runHandler(Handler handler)
+bool Bexlorin::runHandler(Handler handler)
 {
     if (ended_)
-        return;
+        return false;
     try {
         (this->*handler)();
+        return true;
     } catch (const platform::ProgramEnded &) {
         ended_ = true;
         tmr_pend_exp->stop();
@@ -259,11 +260,14 @@ void Bexlorin::runHandler(Handler handler)
                               QString::fromLocal8Bit(error.what()) +
                               QStringLiteral(". Your records so far are safe."));
     }
+    return false;
 }
 
 bool Bexlorin::load()
 {
-    runHandler(&Bexlorin::Form_Load);
+    // A start-up that did not run to its end leaves nothing to show: end in order.
+    if (!runHandler(&Bexlorin::Form_Load))
+        runHandler(&Bexlorin::cmd_quit_Click);
     return !ended_;
 }
 

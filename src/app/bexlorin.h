@@ -108,8 +108,8 @@ private:
     void buildControls();
     void connectHandlers();
     // The event boundary: no handler runs once the program has ended, and nothing thrown
-    // inside a handler crosses into Qt's event loop.
-    void runHandler(Handler handler);
+    // inside a handler crosses into Qt's event loop. True when the handler ran to its end.
+    bool runHandler(Handler handler);
 
     void setUpRun();
     void startAssignment();

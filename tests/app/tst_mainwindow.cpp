@@ -437,6 +437,18 @@ private slots:
         QCOMPARE(filesIn(folder_), QStringList());
     }
 
+    void aStartUpFailureEndsInOrder()
+    {
+        // A bank one entry too long for the store cannot be loaded.
+        const QStringList overflowing(bank::LineStore::lastIndex + 1, QStringLiteral("x"));
+        const Session run(folder_, standardAnswers(), overflowing);
+        QVERIFY(!run.started);
+        QVERIFY(run.platform.exitRequested);
+        QCOMPARE(run.platform.messagesShown.size(), 1);
+        QVERIFY(run.platform.messagesShown.first().contains(QStringLiteral("5000")));
+        QCOMPARE(filesIn(folder_), QStringList());
+    }
+
     void inertControlsDoNothing()
     {
         Session run(folder_, standardAnswers());
