@@ -82,6 +82,14 @@ QFont largeBoxFont()
     return general;
 }
 
+// Equal pixels, whatever format the clipboard chose to hand the picture back in.
+bool samePicture(const QImage &a, const QImage &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() == b.isNull();
+    return a.size() == b.size() && a.convertToFormat(b.format()) == b;
+}
+
 // How each kind of control takes its caption or initial text and its fixed settings.
 void prepare(QPlainTextEdit *box, const QString &text)
 {
@@ -563,8 +571,9 @@ void Bexlorin::cmd_copy_picture_Click()
     const QImage picture = Picture1->picture();
     platform_.setClipboardImage(picture);
     const QImage copied = platform_.clipboardImage();
-    // A clipboard that refused the picture leaves Picture2 as it was.
-    if (copied.isNull() && !picture.isNull())
+    // A clipboard that refused the picture hands back something else, perhaps an older
+    // picture: Picture2 then stays as it was.
+    if (!samePicture(copied, picture))
         return;
     Picture2->setPicture(copied);
 }
