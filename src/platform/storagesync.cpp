@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/storagesync.h"
 
+#include <QFile>
 #include <QFileDevice>
 
 #ifdef Q_OS_WIN
@@ -9,6 +10,7 @@
 #else
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -35,6 +37,25 @@ QString syncToStorage(QFileDevice &file)
     }
 #endif
     return {};
+}
+
+QString syncFolder(const QString &path)
+{
+#ifdef Q_OS_WIN
+    // NTFS journals its folder entries itself; a folder cannot be flushed like a file.
+    Q_UNUSED(path);
+    return {};
+#else
+    const int folder = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
+    if (folder < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    const int result = ::fsync(folder);
+    const int error = errno;
+    ::close(folder);
+    if (result != 0 && error != EINVAL && error != EROFS)
+        return QString::fromLocal8Bit(std::strerror(error));
+    return {};
+#endif
 }
 
 } // namespace platform

@@ -12,4 +12,7 @@ namespace platform {
 // synced at all (character devices, pipes) count as success: there is nothing to lose.
 QString syncToStorage(QFileDevice &file);
 
+// Makes the entries of a folder (a file just created in it) durable. Empty on success.
+QString syncFolder(const QString &path);
+
 } // namespace platform

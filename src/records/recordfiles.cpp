@@ -107,6 +107,7 @@ QString describeUnstorable(const QList<char32_t> &characters)
 
 RecordFiles::RecordFiles(QStringList paths)
     : paths_(std::move(paths))
+    , journal_(paths_.value(0))
 {}
 
 RecordFiles::~RecordFiles()
@@ -124,6 +125,9 @@ void RecordFiles::closeAll()
 std::optional<RecordFailure> RecordFiles::open()
 {
     closeAll();
+    // A record an earlier run was stopped in the middle of goes first.
+    if (const QString reason = journal_.recover(); !reason.isEmpty())
+        return RecordFailure{RecordFailure::Kind::Open, {}, paths_.first(), reason, {}, paths_};
     for (const QString &path : std::as_const(paths_)) {
         auto file = std::make_unique<QFile>(path);
         // Unbuffered: each record reaches the system in one write call, never in pieces.
@@ -144,38 +148,42 @@ std::optional<RecordFailure> RecordFiles::append(const QStringList &texts)
     Q_ASSERT(files_.size() == std::size_t(paths_.size()));
 
     QList<QByteArray> encoded;
-    for (const QString &text : texts) {
-        const auto bytes = codepage::encode(text);
+    QList<RecordJournal::Entry> entries;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const auto bytes = codepage::encode(texts[i]);
         if (!bytes) {
             closeAll();
             return checkStorable(texts);
         }
         encoded.append(*bytes);
+        const qint64 size = files_[std::size_t(i)]->size();
+        entries.append({paths_[i], size, size + bytes->size()});
     }
 
+    if (const QString reason = journal_.begin(entries); !reason.isEmpty()) {
+        closeAll();
+        return RecordFailure{RecordFailure::Kind::Write, {}, paths_.first(), reason, {}, paths_};
+    }
     QStringList received;
     for (qsizetype i = 0; i < encoded.size(); ++i) {
         QFile &file = *files_[std::size_t(i)];
-        const qint64 sizeBefore = file.size();
         QString reason;
-        if (file.write(encoded[i]) != encoded[i].size()) {
+        if (file.write(encoded[i]) != encoded[i].size())
             reason = file.errorString();
-            // Take back a partial record so the file ends on a whole one again.
-            if (file.size() > sizeBefore)
-                file.resize(sizeBefore);
-        } else {
+        else
             reason = platform::syncToStorage(file);
-        }
         if (!reason.isEmpty()) {
-            RecordFailure failure{
-                RecordFailure::Kind::Write, {}, paths_[i], reason, received, paths_.mid(i)};
             closeAll();
-            return failure;
+            // Takes back the partial record of the failing file; whole ones stay.
+            journal_.recover();
+            return RecordFailure{
+                RecordFailure::Kind::Write, {}, paths_[i], reason, received, paths_.mid(i)};
         }
         file.close();
         received.append(paths_[i]);
     }
     closeAll();
+    journal_.finish();
     return std::nullopt;
 }
 

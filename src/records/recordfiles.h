@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "records/recordjournal.h"
+
 #include <QFile>
 #include <QList>
 #include <QString>
@@ -27,8 +29,9 @@ struct RecordFailure
 
 // The files of one record. Record files only grow: every file is opened for appending before
 // anything is written, each receives its text with one write, is flushed to stable storage
-// and closed. A crash or kill therefore leaves every record whole or absent, and a failed
-// write takes back only the bytes it added itself.
+// and closed. A journal (RecordJournal) takes back a record that a failed write, a kill or a
+// power cut left unfinished, so every file holds whole records only; nothing else is ever
+// shortened.
 class RecordFiles
 {
 public:
@@ -37,7 +40,8 @@ public:
     RecordFiles(const RecordFiles &) = delete;
     RecordFiles &operator=(const RecordFiles &) = delete;
 
-    // Opens every file for appending; a missing file is created. On failure none stays open.
+    // Opens every file for appending; a missing file is created. A record an earlier run left
+    // unfinished is taken back first. On failure none stays open.
     std::optional<RecordFailure> open();
 
     // Appends texts[i] to the i-th file, in order, and closes them all. When a text holds a
@@ -52,6 +56,7 @@ private:
     void closeAll();
 
     QStringList paths_;
+    RecordJournal journal_;
     std::vector<std::unique_ptr<QFile>> files_;
 };
 

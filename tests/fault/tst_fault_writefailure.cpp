@@ -1,0 +1,207 @@
+// SPDX-License-Identifier: MIT
+// Record files that refuse the write (a path that leads to /dev/full) and an output folder
+// that disappears during the run. The student must be told which file failed, must not be
+// told that a file holds a record it does not hold, keeps what was typed, and can go on.
+#include "recordreader.h"
+#include "session.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString studentName = QStringLiteral("Kim Doe");
+const QString typed = QStringLiteral("The area is 12 m^2.\nI multiplied the two sides.");
+
+// What the record holds of `typed`: the answer box's line break becomes CR LF.
+QByteArray typedBytes()
+{
+    return typed.toLatin1().replace("\n", "\r\n");
+}
+
+enum class Command { EnterResponse, SaveAsNotes };
+
+// The files of each command, in the order they are written.
+QStringList filesOf(Command command, const app::RunFields &fields)
+{
+    QStringList files{fields.masterFileName, fields.sendFileName};
+    if (command == Command::SaveAsNotes)
+        files.append(fields.notesFileName);
+    return files;
+}
+
+recordreader::FileKind kindOf(int position)
+{
+    return position == 0   ? recordreader::FileKind::Master
+           : position == 1 ? recordreader::FileKind::Send
+                           : recordreader::FileKind::Notes;
+}
+
+QPushButton *buttonOf(Command command, Bexlorin &window)
+{
+    return command == Command::EnterResponse ? window.cmd_enter_response : window.cmd_save_as_notes;
+}
+
+// Whether the message tells the student that `path` holds the record. The program words a
+// partial success as: the record was saved in A, B but not in C.
+bool claimsToHold(const QString &message, const QString &path)
+{
+    const qsizetype saved = message.indexOf(QStringLiteral("saved in"));
+    if (saved < 0)
+        return false;
+    const qsizetype notIn = message.indexOf(QStringLiteral("not in"), saved);
+    const QString claim = message.mid(saved, notIn < 0 ? -1 : notIn - saved);
+    return claim.contains(QDir::toNativeSeparators(path));
+}
+
+// `after` is `before` followed by exactly one more whole record of `kind`.
+QString oneMoreRecord(const QByteArray &before, const QByteArray &after,
+                      recordreader::FileKind file, recordreader::Record::Kind kind)
+{
+    if (!after.startsWith(before))
+        return QStringLiteral("earlier bytes changed");
+    const auto parsedBefore = recordreader::parse(before, file);
+    const auto parsedAfter = recordreader::parse(after, file);
+    if (!parsedAfter.error.isEmpty())
+        return parsedAfter.error;
+    if (parsedAfter.records.size() != parsedBefore.records.size() + 1 ||
+        parsedAfter.records.last().kind != kind)
+        return QStringLiteral("not exactly one more record of the right kind");
+    return {};
+}
+
+} // namespace
+
+class TestFaultWriteFailure : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writeRefused_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("refusing"); // position of the refusing file in the write order
+        QTest::newRow("Enter Response, master file refuses") << int(Command::EnterResponse) << 0;
+        QTest::newRow("Enter Response, send file refuses") << int(Command::EnterResponse) << 1;
+        QTest::newRow("Save as Notes, master file refuses") << int(Command::SaveAsNotes) << 0;
+        QTest::newRow("Save as Notes, send file refuses") << int(Command::SaveAsNotes) << 1;
+        QTest::newRow("Save as Notes, notes file refuses") << int(Command::SaveAsNotes) << 2;
+    }
+    void writeRefused()
+    {
+        if (!QFile::exists(QStringLiteral("/dev/full")))
+            QSKIP("This system has no /dev/full");
+        QFETCH(int, command);
+        QFETCH(int, refusing);
+        const auto cmd = Command(command);
+        const auto recordKind = cmd == Command::EnterResponse ? recordreader::Record::Kind::Response
+                                                              : recordreader::Record::Kind::Notes;
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        Session run(dir.path(), {studentName, QString(), QStringLiteral("1")});
+        QVERIFY(run.started);
+        run.platform.answers.append({QStringLiteral("2"), QStringLiteral("3")});
+        run.window->cmdNextQuestion->click();
+
+        const QStringList files = filesOf(cmd, run.window->runFields());
+        QList<QByteArray> before;
+        for (const QString &path : files)
+            before.append(fileBytes(path));
+        // The refusing path leads to a device on which every write fails for want of space.
+        const QString refused = files[refusing];
+        const QString kept = dir.filePath(QStringLiteral("kept"));
+        if (QFile::exists(refused))
+            QVERIFY(QFile::rename(refused, kept));
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), refused));
+
+        run.type(typed);
+        buttonOf(cmd, *run.window)->click();
+
+        QCOMPARE(run.platform.messagesShown.size(), 1);
+        const QString message = run.platform.messagesShown.first();
+        QVERIFY2(message.contains(QDir::toNativeSeparators(refused)), qPrintable(message));
+        QVERIFY2(!claimsToHold(message, refused), qPrintable(message));
+        // Files are written in order and writing stops at the refusing one: those before it
+        // hold the record whole and are named as holding it, those after keep their bytes.
+        for (int i = 0; i < files.size(); ++i) {
+            if (i == refusing)
+                continue;
+            if (i < refusing) {
+                QCOMPARE(oneMoreRecord(before[i], fileBytes(files[i]), kindOf(i), recordKind),
+                         QString());
+                QVERIFY2(claimsToHold(message, files[i]), qPrintable(message));
+            } else {
+                QCOMPARE(fileBytes(files[i]), before[i]);
+                QVERIFY2(!claimsToHold(message, files[i]), qPrintable(message));
+            }
+        }
+        QCOMPARE(run.answer(), typed);
+        QVERIFY(!run.window->hasEnded());
+        QVERIFY(!run.platform.exitRequested);
+
+        // Once the file takes writes again, the same click records.
+        QVERIFY(QFile::remove(refused));
+        if (QFile::exists(kept))
+            QVERIFY(QFile::rename(kept, refused));
+        QList<QByteArray> beforeRetry;
+        for (const QString &path : files)
+            beforeRetry.append(fileBytes(path));
+        buttonOf(cmd, *run.window)->click();
+        QCOMPARE(run.platform.messagesShown.size(), 1);
+        QCOMPARE(run.answer(), QString());
+        for (int i = 0; i < files.size(); ++i)
+            QCOMPARE(oneMoreRecord(beforeRetry[i], fileBytes(files[i]), kindOf(i), recordKind),
+                     QString());
+        QVERIFY(fileBytes(files[refusing]).startsWith(before[refusing]));
+        QVERIFY(fileBytes(files[refusing]).contains(typedBytes()));
+    }
+
+    void folderRemovedDuringTheRun_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::newRow("Enter Response") << int(Command::EnterResponse);
+        QTest::newRow("Save as Notes") << int(Command::SaveAsNotes);
+    }
+    void folderRemovedDuringTheRun()
+    {
+        QFETCH(int, command);
+        const auto cmd = Command(command);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString folder = dir.filePath(QStringLiteral("records"));
+        Session run(folder, {studentName, QString(), QStringLiteral("1")});
+        QVERIFY(run.started);
+        run.platform.answers.append({QStringLiteral("2"), QStringLiteral("3")});
+        run.window->cmdNextQuestion->click();
+        const QStringList files = filesOf(cmd, run.window->runFields());
+
+        QVERIFY(QDir(folder).removeRecursively());
+        run.type(typed);
+        buttonOf(cmd, *run.window)->click();
+
+        QCOMPARE(run.platform.messagesShown.size(), 1);
+        const QString message = run.platform.messagesShown.first();
+        QVERIFY2(message.contains(QDir::toNativeSeparators(files.first())), qPrintable(message));
+        for (const QString &path : files)
+            QVERIFY2(!claimsToHold(message, path), qPrintable(message));
+        QCOMPARE(run.answer(), typed);
+        QVERIFY(!run.window->hasEnded());
+        QVERIFY(!run.platform.exitRequested);
+        QVERIFY(!QDir(folder).exists()); // nothing was written anywhere else either
+
+        QVERIFY(QDir().mkdir(folder));
+        buttonOf(cmd, *run.window)->click();
+        QCOMPARE(run.platform.messagesShown.size(), 1);
+        QCOMPARE(run.answer(), QString());
+        const auto recordKind = cmd == Command::EnterResponse ? recordreader::Record::Kind::Response
+                                                              : recordreader::Record::Kind::Notes;
+        for (int i = 0; i < files.size(); ++i)
+            QCOMPARE(oneMoreRecord(QByteArray(), fileBytes(files[i]), kindOf(i), recordKind),
+                     QString());
+    }
+};
+
+QTEST_MAIN(TestFaultWriteFailure)
+#include "tst_fault_writefailure.moc"
