@@ -79,7 +79,7 @@ QString notesRecord(int record)
 {
     const QString &entry = entries().at(record % entries().size());
     const QString note = records::notesLine(responses().at((record + 3) % responses().size()));
-    return records::notesRecord(clockText(record), runDate, {entry, note});
+    return records::notesRecord(clockText(record), runDate + clockText(record), {entry, note});
 }
 
 QString openingBlock(int run)

@@ -518,12 +518,16 @@ void Bexlorin::cmd_save_as_notes_Click()
     reader_.instructionsPending = false;
     const QString notesLine = records::notesLine(boxText(txt_answer));
 
+    // The record goes to the master, send and notes files line by line, so the clock is read
+    // for the time stamps of all three, then for their date-and-time stamps.
+    constexpr int fileCount = 3;
+    QStringList times;
+    for (int file = 0; file < fileCount; ++file)
+        times.append(platform_.timeText());
     QStringList records;
-    for (int file = 0; file < 3; ++file) {
-        const QDateTime now = platform_.now();
+    for (int file = 0; file < fileCount; ++file) {
         records.append(records::notesRecord(
-            now.time().toString(QStringLiteral("HH:mm:ss")),
-            now.date().toString(QStringLiteral("MM-dd-yyyy")),
+            times[file], platform_.dateAndTimeText(),
             {code(reader_.currentLine, run_.runCodeNbr), code(notesLine, run_.runCodeNbr)}));
     }
     records::RecordFiles files({run_.masterFileName, run_.sendFileName, run_.notesFileName});

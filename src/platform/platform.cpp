@@ -9,14 +9,25 @@ void Platform::endProgram()
     throw ProgramEnded{};
 }
 
+namespace {
+const QString dateFormat = QStringLiteral("MM-dd-yyyy");
+const QString timeFormat = QStringLiteral("HH:mm:ss");
+} // namespace
+
 QString Platform::dateText()
 {
-    return now().date().toString(QStringLiteral("MM-dd-yyyy"));
+    return now().date().toString(dateFormat);
 }
 
 QString Platform::timeText()
 {
-    return now().time().toString(QStringLiteral("HH:mm:ss"));
+    return now().time().toString(timeFormat);
+}
+
+QString Platform::dateAndTimeText()
+{
+    const QDateTime reading = now();
+    return reading.date().toString(dateFormat) + reading.time().toString(timeFormat);
 }
 
 float Platform::secondsSinceMidnight()

@@ -47,6 +47,7 @@ public:
     // The clock as the record files write it.
     QString dateText();           // mm-dd-yyyy
     QString timeText();           // hh:mm:ss, 24 hours
+    QString dateAndTimeText();    // mm-dd-yyyyhh:mm:ss, from one reading
     float secondsSinceMidnight(); // with its fraction
 
 protected:

@@ -83,12 +83,12 @@ QString responseRecord(RecordFile file, const QString &time, double questionNumb
     return record;
 }
 
-QString notesRecord(const QString &time, const QString &date, const CodedLines &coded)
+QString notesRecord(const QString &time, const QString &dateAndTime, const CodedLines &coded)
 {
     QString record;
     addLine(record, fixedtext::openingRule);
     addLine(record, stamp(time));
-    addLine(record, stamp(date + time));
+    addLine(record, stamp(dateAndTime));
     addLine(record, coded.currentEntry);
     addLine(record, fixedtext::openingRule);
     addLine(record, coded.studentText);

@@ -56,7 +56,9 @@ QString responseRecord(RecordFile file, const QString &time, double questionNumb
                        const CodedLines &coded, Rating rating, const QString &typedRating);
 
 // A notes record; `coded.studentText` is the coded notes line (label + answer box text).
-QString notesRecord(const QString &time, const QString &date, const CodedLines &coded);
+// `time` is the hh:mm:ss of the time stamp, `dateAndTime` the mm-dd-yyyyhh:mm:ss of the
+// date-and-time stamp: the clock is read for each of the two lines.
+QString notesRecord(const QString &time, const QString &dateAndTime, const CodedLines &coded);
 
 // The notes line before coding: the label followed by what the student typed.
 QString notesLine(const QString &answerText);

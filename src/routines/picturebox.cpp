@@ -87,13 +87,16 @@ void PictureBox::paintEvent(QPaintEvent *event)
     painter.setClipRect(area.intersected(event->rect()));
     if (!picture_.isNull())
         painter.drawImage(area.topLeft(), picture_);
-    painter.drawImage(area.topLeft(), layer_);
+    if (!layer_.isNull())
+        painter.drawImage(area.topLeft(), layer_);
 }
 
 void PictureBox::resizeEvent(QResizeEvent *event)
 {
     QFrame::resizeEvent(event);
-    ensureLayerFits();
+    // A box nobody draws on never pays for a layer; one that has circles keeps them.
+    if (!layer_.isNull())
+        ensureLayerFits();
 }
 
 void PictureBox::ensureLayerFits()

@@ -29,7 +29,8 @@ public:
     // horizontal units, so the circle is round on the screen whatever the scale.
     void drawCircle(float centreX, float centreY, float radius);
 
-    // What has been drawn so far, one pixel per screen pixel of the drawing area.
+    // What has been drawn so far, one pixel per screen pixel of the drawing area; null until
+    // the first circle.
     const QImage &drawingLayer() const { return layer_; }
 
 protected:

@@ -170,6 +170,23 @@ private slots:
         QVERIFY(
             decoded(run.window->runFields().sendFileName)
                 .contains(stamp + before.addSecs(1).toString(QStringLiteral("HH:mm:ss")) + crlf));
+
+        // A note goes line by line to master, send and notes: three time stamps are read,
+        // then three date-and-time stamps.
+        const QTime noteStart = run.platform.clock.time();
+        const auto at = [&](int seconds) {
+            return noteStart.addSecs(seconds).toString(QStringLiteral("HH:mm:ss"));
+        };
+        run.type(QStringLiteral("a note"));
+        run.window->cmd_save_as_notes->click();
+        const QStringList files{run.window->runFields().masterFileName,
+                                run.window->runFields().sendFileName,
+                                run.window->runFields().notesFileName};
+        for (int file = 0; file < 3; ++file) {
+            const QString text = decoded(files[file]);
+            QVERIFY(text.contains(stamp + at(file) + crlf + stamp + QStringLiteral("03-03-2026") +
+                                  at(file + 3) + crlf));
+        }
     }
 
     void unstorableResponseIsRefused()

@@ -219,7 +219,7 @@ void TestRecordComposition::notesRecord_data()
         << QString::fromUtf16(u"1 cm\u00B3 = 1 mL\r\nremember")
         << QByteArray(OPENING_RULE
                       INDENT "09:05:30\r\n"
-                      INDENT "03-03-202609:05:30\r\n"
+                      INDENT "03-03-202609:05:31\r\n"
                       "`q002.  7.  What is the volume?\r\n"
                       OPENING_RULE
                       "NOTES -------> 1 cm\xB3 = 1 mL\r\n"
@@ -229,7 +229,7 @@ void TestRecordComposition::notesRecord_data()
         << QString() << QString()
         << QByteArray(OPENING_RULE
                       INDENT "09:05:30\r\n"
-                      INDENT "03-03-202609:05:30\r\n"
+                      INDENT "03-03-202609:05:31\r\n"
                       "\r\n"
                       OPENING_RULE
                       "NOTES -------> \r\n"
@@ -243,8 +243,10 @@ void TestRecordComposition::notesRecord()
     QFETCH(QString, typed);
     QFETCH(QByteArray, expected);
 
-    const QString record = records::notesRecord(
-        QStringLiteral("09:05:30"), QStringLiteral("03-03-2026"), {entry, notesLine(typed)});
+    // The two stamps come from two readings of the clock.
+    const QString record =
+        records::notesRecord(QStringLiteral("09:05:30"), QStringLiteral("03-03-202609:05:31"),
+                             {entry, notesLine(typed)});
     QCOMPARE(bytesOf(record), expected);
 }
 

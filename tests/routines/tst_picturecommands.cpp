@@ -127,9 +127,13 @@ private slots:
         QVERIFY(!run.window->tmr_pend_exp->isActive());
         QCOMPARE(run.platform.beeps, 0);
         QCOMPARE(run.platform.drawsTaken, drawsAtStart);
-        const QImage &layer = run.window->Picture1->drawingLayer();
-        QCOMPARE(layer.size(), run.window->Picture1->contentsRect().size());
-        QCOMPARE(inkedPixels(layer), 0);
+        QCOMPARE(inkedPixels(run.window->Picture1->drawingLayer()), 0);
+        // And on the screen the drawing area is plain white.
+        const QImage shown = run.window->Picture1->grab(run.window->Picture1->contentsRect())
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::white));
+        QCOMPARE(shown.pixelColor(shown.width() / 4, shown.height() / 3), QColor(Qt::white));
     }
 
     void ticksDrawOneCircleEach_data()
