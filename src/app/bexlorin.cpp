@@ -19,7 +19,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
-#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -71,15 +70,12 @@ QFont windowFont()
 // at 10 points.
 QFont largeBoxFont()
 {
-    QFont system(QStringLiteral("System"));
-    system.setPointSizeF(9.75);
-    system.setWeight(QFont::Bold);
-    if (QFontInfo(system).family().compare(u"System", Qt::CaseInsensitive) == 0)
-        return system;
-    QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    general.setPointSizeF(10);
-    general.setWeight(QFont::Bold);
-    return general;
+    const bool hasSystem = QFontDatabase::hasFamily(QStringLiteral("System"));
+    QFont font = hasSystem ? QFont(QStringLiteral("System"))
+                           : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(hasSystem ? 9.75 : 10);
+    font.setWeight(QFont::Bold);
+    return font;
 }
 
 // Equal pixels, whatever format the clipboard chose to hand the picture back in.
