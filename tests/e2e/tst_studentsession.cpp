@@ -58,6 +58,8 @@ private:
         env.insert(QStringLiteral("HOME"), home_.path());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home_.path() + QStringLiteral("/runtime"));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        // xdotool types characters such as e-acute only in a UTF-8 locale; CI may have none.
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
         return env;
     }
 
