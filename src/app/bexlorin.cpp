@@ -24,7 +24,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTimer>
 
 #include <utility>
@@ -307,11 +306,8 @@ void Bexlorin::setUpRun()
     if (!newFolder.isEmpty())
         run_.outputFolder = newFolder;
 
-    const auto paths = app::runsetup::recordPaths(run_.outputFolder, fullName, platform_.dateText(),
-                                                  QDir::separator());
-    run_.masterFileName = paths.masterFileName;
-    run_.sendFileName = paths.sendFileName;
-    run_.notesFileName = paths.notesFileName;
+    useRecordPaths(app::runsetup::recordPaths(run_.outputFolder, fullName, platform_.dateText(),
+                                              QDir::separator()));
 
     run_.assignmentNumber = platform_.prompt(app::runsetup::assignmentPrompt());
     run_.instructionsText = app::runsetup::instructionsText();
@@ -369,9 +365,13 @@ void Bexlorin::askForFolderAgain(const records::RecordFailure &failure)
     const QString folder = platform_.prompt(app::runsetup::otherFolderPrompt());
     if (folder.isEmpty())
         platform_.endProgram();
-    const auto paths = app::runsetup::inOtherFolder(
-        {run_.masterFileName, run_.sendFileName, run_.notesFileName}, run_.outputFolder, folder);
+    useRecordPaths(app::runsetup::inOtherFolder(
+        {run_.masterFileName, run_.sendFileName, run_.notesFileName}, run_.outputFolder, folder));
     run_.outputFolder = folder;
+}
+
+void Bexlorin::useRecordPaths(const app::runsetup::RecordPaths &paths)
+{
     run_.masterFileName = paths.masterFileName;
     run_.sendFileName = paths.sendFileName;
     run_.notesFileName = paths.notesFileName;

@@ -3,6 +3,7 @@
 
 #include "app/captionbutton.h"
 #include "app/runfields.h"
+#include "app/runsetup.h"
 #include "bank/linestore.h"
 #include "cycle/questionreader.h"
 
@@ -116,6 +117,7 @@ private:
     void loadQuestionBank();
     void askForAssignmentAgain();
     void askForFolderAgain(const records::RecordFailure &failure);
+    void useRecordPaths(const app::runsetup::RecordPaths &paths);
     QString expandLineBreaks(const QString &text) const;
     void rateSelfCritique();
 
