@@ -332,13 +332,15 @@ void Bexlorin::startAssignment()
 
     const QString codeLine = makeCodeLine(run_.runCodeNbr);
     const QString assignmentLine = records::assignmentLine(run_.assignmentNumber);
+    // One block per file, master first: each reads the date for itself.
+    const auto openingBlock = [&] {
+        return records::openingBlock(codeLine, code(assignmentLine, run_.runCodeNbr),
+                                     code(headLine, run_.runCodeNbr), run_.titleText,
+                                     platform_.dateText());
+    };
     for (;;) {
-        const QString master = records::openingBlock(
-            codeLine, code(assignmentLine, run_.runCodeNbr), code(headLine, run_.runCodeNbr),
-            run_.titleText, platform_.dateText());
-        const QString send = records::openingBlock(codeLine, code(assignmentLine, run_.runCodeNbr),
-                                                   code(headLine, run_.runCodeNbr), run_.titleText,
-                                                   platform_.dateText());
+        const QString master = openingBlock();
+        const QString send = openingBlock();
         records::RecordFiles files({run_.masterFileName, run_.sendFileName});
         const auto failure = files.openAndAppend({master, send});
         if (!failure)
