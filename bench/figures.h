@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,16 @@ double timeMicroseconds(Work &&work)
     const auto start = Clock::now();
     work();
     return microsecondsBetween(start, Clock::now());
+}
+
+// The whole number after `name` on the command line (at least 1), or `fallback`.
+inline int countOption(int argc, char *argv[], const char *name, int fallback)
+{
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0)
+            return std::max(1, std::atoi(argv[i + 1]));
+    }
+    return fallback;
 }
 
 inline double median(std::vector<double> values)

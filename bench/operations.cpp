@@ -18,7 +18,6 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -99,11 +98,7 @@ double saveAsNotes(bench::BenchRun &run)
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    int repetitions = 200;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--repetitions") == 0)
-            repetitions = std::max(1, std::atoi(argv[i + 1]));
-    }
+    const int repetitions = bench::countOption(argc, argv, "--repetitions", 200);
     QTemporaryDir scratch;
     if (!scratch.isValid())
         fail("no temporary folder");

@@ -17,7 +17,6 @@
 #include <QTimer>
 
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -60,14 +59,8 @@ double timedTick(Bexlorin &window)
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    int circles = 100000;
-    int repetitions = 200;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--circles") == 0)
-            circles = std::max(1, std::atoi(argv[i + 1]));
-        else if (std::strcmp(argv[i], "--repetitions") == 0)
-            repetitions = std::max(1, std::atoi(argv[i + 1]));
-    }
+    const int circles = bench::countOption(argc, argv, "--circles", 100000);
+    const int repetitions = bench::countOption(argc, argv, "--repetitions", 200);
     QTemporaryDir scratch;
     if (!scratch.isValid())
         fail("no temporary folder");

@@ -17,7 +17,6 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -85,11 +84,8 @@ void measure(const QString &folder, qsizetype sendBytes, const char *label, int 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    int repetitions = 0; // 0: 15 for 1 MB, 7 for 10 MB
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--repetitions") == 0)
-            repetitions = std::max(1, std::atoi(argv[i + 1]));
-    }
+    // 0: 15 for 1 MB, 7 for 10 MB
+    const int repetitions = bench::countOption(argc, argv, "--repetitions", 0);
     QTemporaryDir scratch;
     if (!scratch.isValid())
         fail("no temporary folder");
