@@ -9,6 +9,10 @@
 #include <QLabel>
 #include <QMessageBox>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace platform {
 
 namespace {
@@ -56,7 +60,12 @@ float DesktopPlatform::nextRandom()
 
 void DesktopPlatform::beep()
 {
+#ifdef Q_OS_WIN
+    // The system's default sound, whichever Qt platform plugin draws the window.
+    MessageBeep(MB_OK);
+#else
     QApplication::beep();
+#endif
 }
 
 QImage DesktopPlatform::clipboardImage()
