@@ -479,7 +479,7 @@ void Bexlorin::cmd_enter_response_Click()
     QString typedRating;
     if (reader_.currentKind == cycle::questionKind) {
         rating = records::Rating::Confidence;
-        typedRating = platform_.prompt(confidencePrompt);
+        typedRating = askForStorableRating(confidencePrompt);
     } else if (reader_.currentKind == cycle::answerKind) {
         rating = records::Rating::SelfCritique;
         rateSelfCritique();
@@ -497,7 +497,19 @@ void Bexlorin::cmd_enter_response_Click()
 
 void Bexlorin::rateSelfCritique()
 {
-    selfCritiqueRating = platform_.prompt(selfCritiquePrompt);
+    selfCritiqueRating = askForStorableRating(selfCritiquePrompt);
+}
+
+QString Bexlorin::askForStorableRating(const QString &prompt)
+{
+    // The response waits, unwritten, until the rating can be stored with it.
+    for (;;) {
+        QString typed = platform_.prompt(prompt);
+        const auto refused = records::checkStorable({typed});
+        if (!refused)
+            return typed;
+        platform_.showMessage(records::describeRefusedRating(*refused));
+    }
 }
 
 void Bexlorin::cmd_clear_answer_box_Click()

@@ -120,6 +120,8 @@ private:
     void useRecordPaths(const app::runsetup::RecordPaths &paths);
     QString expandLineBreaks(const QString &text) const;
     void rateSelfCritique();
+    // Asks until the typed rating holds only characters the record files can store.
+    QString askForStorableRating(const QString &prompt);
 
     // The text boxes as program texts (CR LF line breaks).
     static QString boxText(const QPlainTextEdit *box);

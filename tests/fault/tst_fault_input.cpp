@@ -178,9 +178,6 @@ private slots:
                                              << QStringLiteral("2") << false << QStringList{emoji};
         QTest::newRow("all three in a note")
             << (pi + arrow + emoji) << QString() << true << QStringList{pi, arrow, emoji};
-        QTest::newRow("arrow in the rating")
-            << QStringLiteral("plain response") << (arrow + QStringLiteral("3")) << false
-            << QStringList{arrow};
     }
     void unstorableCharacters()
     {
