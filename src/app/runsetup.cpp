@@ -132,7 +132,13 @@ QString nameProblem(const QString &fullName, const QString &reason,
 
 QString unusableNameMessage(const QString &fullName, const QString &problem)
 {
-    return QStringLiteral("Your name as typed, \"") + fullName +
+    // A name pasted by mistake can be thousands of characters: its start says enough.
+    constexpr qsizetype shownLength = 60;
+    const QString shown = fullName.size() <= shownLength
+                              ? fullName
+                              : fullName.left(shownLength) +
+                                    QStringLiteral("... (%1 characters)").arg(fullName.size());
+    return QStringLiteral("Your name as typed, \"") + shown +
            QStringLiteral("\", cannot be used in a file name, so your record files cannot be "
                           "created.\n\n") +
            problem +

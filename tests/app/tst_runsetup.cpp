@@ -216,6 +216,16 @@ private slots:
         QTEST(runsetup::nameProblem(name, reason, rules), "problem");
     }
 
+    void nameMessageShowsTheStartOfALongName()
+    {
+        const QString message = runsetup::unusableNameMessage(
+            QString(60, u'n') + QString(4940, u'x'), QStringLiteral("Too long."));
+        QVERIFY(message.contains(QString(60, u'n') + QStringLiteral("... (5000 characters)")));
+        QVERIFY(!message.contains(u'x'));
+        QVERIFY(message.contains(QStringLiteral("cannot be used in a file name")));
+        QVERIFY(message.contains(QStringLiteral("Too long.")));
+    }
+
     void promptTexts()
     {
         QCOMPARE(runsetup::namePrompt(), QStringLiteral("Your full name:  "));
