@@ -6,6 +6,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <cmath>
 
 namespace app::runsetup {
@@ -125,6 +126,19 @@ QString nameProblem(const QString &fullName, const QString &reason,
     if (!refused.isEmpty())
         return QStringLiteral("A file name cannot hold ") + refused.join(QStringLiteral(", ")) +
                u'.';
+    if (rules.maxNameLength > 0) {
+        // Each path is "/" and a name.
+        const RecordPaths paths =
+            recordPaths(QString(), fullName, QStringLiteral("01-01-2000"), u'/');
+        const qsizetype longest = std::max({paths.masterFileName.size(), paths.sendFileName.size(),
+                                            paths.notesFileName.size()}) -
+                                  qsizetype(1);
+        if (longest > rules.maxNameLength)
+            return QStringLiteral("File name too long: your record files' names would have %1 "
+                                  "characters, and a file name can have at most %2.")
+                .arg(longest)
+                .arg(rules.maxNameLength);
+    }
     if (!reason.isEmpty() && rules.nameReasons.contains(reason))
         return QStringLiteral("The system says: ") + reason + u'.';
     return {};

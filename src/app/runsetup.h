@@ -56,8 +56,9 @@ QString otherFolderPrompt();
 
 // Why the name typed at start-up cannot be part of the record files' names, or "" when the
 // name is not the cause. The name is the cause when it holds characters the file system
-// refuses, or when the system's reason for a failed create (`reason`, "" before any attempt)
-// is one it gives for a name rather than for a folder.
+// refuses, makes a record file's name longer than the system allows, or when the system's
+// reason for a failed create (`reason`, "" before any attempt) is one it gives for a name
+// rather than for a folder.
 QString nameProblem(const QString &fullName, const QString &reason,
                     const platform::FileNameRules &rules);
 QString unusableNameMessage(const QString &fullName, const QString &problem);

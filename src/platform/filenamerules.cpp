@@ -9,6 +9,9 @@ namespace {
 // Windows' codes for a name that is too long and for one it cannot parse.
 constexpr int windowsNameTooLong = 206;
 constexpr int windowsInvalidName = 123;
+// NTFS, FAT and exFAT alike; checked before any create because the error a too-long name
+// gives differs between file systems (and under Wine it reads "File not found").
+constexpr qsizetype windowsMaxNameLength = 255;
 } // namespace
 
 bool FileNameRules::refuses(QChar character) const
@@ -26,7 +29,8 @@ FileNameRules windowsFileNameRules()
 {
     return {QStringLiteral("\\/:*?\"<>|"),
             true,
-            {qt_error_string(windowsNameTooLong), qt_error_string(windowsInvalidName)}};
+            {qt_error_string(windowsNameTooLong), qt_error_string(windowsInvalidName)},
+            windowsMaxNameLength};
 }
 
 FileNameRules fileNameRules()

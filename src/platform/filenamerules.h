@@ -13,6 +13,9 @@ struct FileNameRules
     QString refusedCharacters;
     bool refusesControlCharacters = false;
     QStringList nameReasons; // as QFile::errorString() gives them
+    // The most UTF-16 units one name may have, or 0 where only a failed create can tell
+    // (Linux file systems count bytes, and not all the same).
+    qsizetype maxNameLength = 0;
 
     bool refuses(QChar character) const;
 };

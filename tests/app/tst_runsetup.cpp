@@ -205,6 +205,19 @@ private slots:
             << QStringLiteral("A file name cannot hold U+0009.");
         QTest::newRow("windows plain name")
             << true << QStringLiteral("Ann Lee-Smith (2)") << QString() << QString();
+        // "masterFile_" + name + ".txt" is the longest of the three names.
+        QTest::newRow("windows name of 255 characters")
+            << true << QString(240, u'n') << QString() << QString();
+        QTest::newRow("windows two-byte letters count once")
+            << true << QString(240, QChar(0xE4)) << QString() << QString();
+        QTest::newRow("windows name of 256 characters, before any attempt")
+            << true << QString(241, u'n') << QString()
+            << QStringLiteral("File name too long: your record files' names would have 256 "
+                              "characters, and a file name can have at most 255.");
+        QTest::newRow("windows blanks count as the underscores they become")
+            << true << QStringLiteral("Kim Doe ").repeated(31) << QStringLiteral("File not found")
+            << QStringLiteral("File name too long: your record files' names would have 263 "
+                              "characters, and a file name can have at most 255.");
     }
     void nameProblems()
     {

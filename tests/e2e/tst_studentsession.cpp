@@ -198,8 +198,9 @@ private:
         QProcess clipboard;
         clipboard.setProcessEnvironment(environment());
         // xclip stays behind to serve the clipboard; it ends with the X server.
-        clipboard.start(QStringLiteral("xclip"), {QStringLiteral("-selection"),
-                                                  QStringLiteral("clipboard"), QStringLiteral("-i")});
+        clipboard.start(
+            QStringLiteral("xclip"),
+            {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
         QVERIFY(clipboard.waitForStarted());
         clipboard.write(text.toUtf8());
         clipboard.closeWriteChannel();
@@ -267,9 +268,8 @@ private slots:
     {
         // On Linux the student names a folder of their own; under Wine the program's default
         // c:\tarnwick is kept, which the program itself must create.
-        const QString folder = underWine()
-                                   ? winePrefix() + QStringLiteral("/drive_c/tarnwick")
-                                   : home_.path() + QStringLiteral("/records");
+        const QString folder = underWine() ? winePrefix() + QStringLiteral("/drive_c/tarnwick")
+                                           : home_.path() + QStringLiteral("/records");
         if (!underWine())
             QVERIFY(QDir().mkdir(folder));
 
@@ -329,9 +329,9 @@ private slots:
 
         checkRecords(folder);
         // The three record files and nothing beside them.
-        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
-                     .size(),
-                 3);
+        QCOMPARE(
+            QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(),
+            3);
     }
 
 private:

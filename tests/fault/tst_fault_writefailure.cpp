@@ -9,10 +9,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <unistd.h>
 
 namespace {
 
@@ -246,7 +245,13 @@ private slots:
         QString program = QStringLiteral(FAULT_CHILD);
         QStringList arguments{QStringLiteral("session"), folder,
                               markers + QStringLiteral("/started")};
-        if (geteuid() == 0) {
+        // A user whom the folder does not refuse (root) runs the session as another one.
+        QFile probe(folder + QStringLiteral("/probe"));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+                QSKIP("A read-only folder does not stop this user making files here (on Windows "
+                      "it never does), and there is no setpriv to run as another user.");
             arguments =
                 QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                             QStringLiteral("--clear-groups"), program} +
