@@ -239,11 +239,14 @@ private slots:
 
         if (underWine()) {
             // A new prefix takes a while to make; the prompts' waits are not meant for that.
-            QProcess boot;
-            boot.setProcessEnvironment(environment());
-            boot.start(QStringLiteral("wineboot"), {QStringLiteral("-i")});
-            QVERIFY(boot.waitForFinished(180000));
-            QVERIFY(QFile::exists(winePrefix() + QStringLiteral("/system.reg")));
+            QProcess prepare;
+            prepare.setProcessEnvironment(environment());
+            prepare.setProcessChannelMode(QProcess::ForwardedChannels);
+            prepare.start(QFileInfo(QStringLiteral(BEXLORIN_WINE_RUN))
+                              .dir()
+                              .filePath(QStringLiteral("wine-prefix")));
+            QVERIFY(prepare.waitForFinished(180000));
+            QCOMPARE(prepare.exitCode(), 0);
         }
     }
 
