@@ -3,7 +3,8 @@
 ; made of), FILES and UNFILES (include files that install and remove exactly the staged files),
 ; ICON and OUTFILE, and REPORT when the instructors' program is part of the build.
 ; Per user: no administrator rights, installed below the user's own AppData.
-Unicode true
+; A 64-bit installer for a 64-bit program (and Wine without 32-bit support can run it).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
