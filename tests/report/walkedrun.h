@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "app/bexlorin.h"
+#include "fakeplatform.h"
 #include "report/recordtypes.h"
-#include "session.h"
 
+#include <QDateTime>
 #include <QList>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 // A student's whole walk through one assignment on the scripted platform: every question and
 // worked answer gets a typed response and a rating, every third entry a note as well. What
@@ -52,13 +57,28 @@ inline QString typedRating(int step)
     return ratings[step % ratings.size()];
 }
 
-// Walks assignment `assignment` (1..4) from its first question to its closing line.
+// Walks assignment `assignment` (1..4) from its first question to its closing line. The
+// offset varies the texts; the start time seeds the code number, and the clock moves on by
+// `secondsPerStep` at every reading, so that the time stamps show time spent.
 inline WalkedRun walkAssignment(const QString &folder, const QString &student, int assignment,
-                                int offset = 0)
+                                int offset = 0, QTime start = QTime(9, 5, 30),
+                                int secondsPerStep = 0)
 {
     WalkedRun walked;
-    Session run(folder, {student, QString(), QString::number(assignment)});
-    if (!run.started)
+    // A window on the scripted platform, as a Session makes it, but with the clock set first.
+    struct
+    {
+        FakePlatform platform;
+        std::unique_ptr<Bexlorin> window;
+        void type(const QString &text) const { window->txt_answer->setPlainText(text); }
+    } run;
+    run.platform.defaultFolder = folder;
+    run.platform.clock = QDateTime(QDate(2026, 3, 3), start);
+    run.platform.secondsPerClockRead = secondsPerStep;
+    for (const QString &answer : {student, QString(), QString::number(assignment)})
+        run.platform.answers.enqueue(answer);
+    run.window = std::make_unique<Bexlorin>(run.platform);
+    if (!run.window->load())
         return walked;
     const app::RunFields &fields = run.window->runFields();
     walked.master = fields.masterFileName;
