@@ -209,17 +209,30 @@ QString page(const Gradebook &book, const QuestionIndex &index)
     }
     html += QStringLiteral("</table>\n");
 
-    html += QStringLiteral("<h2>Problems</h2>\n<ul id=\"problems\">");
-    if (book.problems().isEmpty())
-        html += QStringLiteral("<li>none</li>");
-    for (const Problem &problem : book.problems()) {
+    // Problems in full; notes about the files (conversions, ratings kept as typed) folded.
+    const auto item = [](const Problem &problem) {
         const QString where =
             problem.line > 0 ? QStringLiteral("%1, line %2: ").arg(problem.file).arg(problem.line)
                              : problem.file + QStringLiteral(": ");
-        html += cell(QStringLiteral("li"), where + problem.text,
-                     problem.notice ? QStringLiteral("notice") : QStringLiteral("problem"));
+        return cell(QStringLiteral("li"), where + problem.text,
+                    problem.notice ? QStringLiteral("notice") : QStringLiteral("problem"));
+    };
+    QString problems;
+    QString notices;
+    qsizetype noticeCount = 0;
+    for (const Problem &problem : book.problems()) {
+        (problem.notice ? notices : problems) += item(problem);
+        noticeCount += problem.notice ? 1 : 0;
     }
-    html += QStringLiteral("</ul>\n");
+    html += QStringLiteral("<h2>Problems</h2>\n<ul id=\"problems\">") +
+            (problems.isEmpty() ? QStringLiteral("<li>none</li>") : problems) +
+            QStringLiteral("</ul>\n");
+    if (noticeCount > 0) {
+        html += QStringLiteral("<details><summary>%1 notes about the files (line ends, "
+                               "encodings, ratings kept as typed)</summary><ul id=\"notices\">")
+                    .arg(noticeCount) +
+                notices + QStringLiteral("</ul></details>\n");
+    }
 
     html += QStringLiteral("<h2>Calibration of the class</h2>\n<p>Each cell counts the questions "
                            "rated with that confidence whose worked answer then got that "
