@@ -5,6 +5,9 @@
 
 #include <QIODevice>
 
+#include <algorithm>
+#include <cstring>
+
 namespace report {
 
 CsvWriter::CsvWriter(QIODevice &device)
@@ -14,13 +17,24 @@ CsvWriter::CsvWriter(QIODevice &device)
 QByteArray CsvWriter::field(const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    const bool quote =
-        bytes.contains(',') || bytes.contains('"') || bytes.contains('\r') || bytes.contains('\n');
-    if (!quote)
+    bool quote = false;
+    qsizetype quotes = 0;
+    for (const char c : bytes) {
+        quote = quote || c == ',' || c == '\r' || c == '\n';
+        quotes += c == '"' ? 1 : 0;
+    }
+    if (!quote && quotes == 0)
         return bytes;
-    QByteArray quoted = bytes;
-    quoted.replace('"', "\"\"");
-    return '"' + quoted + '"';
+    QByteArray quoted;
+    quoted.reserve(bytes.size() + quotes + 2);
+    quoted += '"';
+    for (const char c : bytes) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    quoted += '"';
+    return quoted;
 }
 
 QString CsvWriter::kindText(RecordKind kind)
@@ -38,17 +52,61 @@ QString CsvWriter::kindText(RecordKind kind)
     return QStringLiteral("response");
 }
 
-void CsvWriter::writeRow(const QStringList &fields)
+// Fields are encoded straight into the row, and quoted there when they need it.
+void CsvWriter::addField(QStringView text)
 {
-    row_.clear();
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (i > 0)
-            row_ += ',';
-        row_ += field(fields[i]);
+    if (fieldInRow_)
+        row_ += ',';
+    fieldInRow_ = true;
+    const qsizetype start = row_.size();
+    row_.resize(start + text.size() * 3 + 2);
+    char *data = row_.data();
+    char *end = encoder_.appendToBuffer(data + start + 1, text);
+    qsizetype length = end - (data + start + 1);
+    const char *first = data + start + 1;
+    const auto holds = [&](char c) {
+        return std::memchr(first, c, std::size_t(length)) != nullptr;
+    };
+    const bool quote = holds(',') || holds('\r') || holds('\n');
+    const qsizetype quotes = holds('"') ? std::count(first, first + length, '"') : 0;
+    if (!quote && quotes == 0) {
+        std::memmove(data + start, data + start + 1, std::size_t(length));
+        row_.resize(start + length);
+        return;
     }
+    row_.resize(start + length + quotes + 2);
+    data = row_.data();
+    // From the back, so that doubling a quote never overwrites what is still to be moved.
+    char *to = data + start + length + quotes + 1;
+    *to-- = '"';
+    for (const char *from = data + start + length; from > data + start; --from) {
+        *to-- = *from;
+        if (*from == '"')
+            *to-- = '"';
+    }
+    *to = '"';
+}
+
+void CsvWriter::endRow()
+{
     row_ += "\r\n";
+    fieldInRow_ = false;
+    if (row_.size() >= 64 * 1024)
+        flushRows();
+}
+
+void CsvWriter::flushRows()
+{
     if (device_.write(row_) != row_.size())
         failed_ = true;
+    row_.clear();
+}
+
+void CsvWriter::writeRow(const QStringList &fields)
+{
+    for (const QString &text : fields)
+        addField(text);
+    endRow();
 }
 
 void CsvWriter::writeHeader()
@@ -64,12 +122,25 @@ void CsvWriter::writeHeader()
 
 void CsvWriter::writeRecord(const RunSummary &run, const Record &record, const QString &remark)
 {
-    writeRow({run.student, run.file, run.date, run.assignmentText,
-              run.codeNumber ? QString::number(*run.codeNumber) : QString(),
-              record.question > 0 ? QString::number(record.question) : QString(),
-              kindText(record.kind), record.time, record.ratingTyped,
-              record.rating ? QString::number(*record.rating) : QString(), record.response,
-              remark});
+    addField(run.student);
+    addField(run.file);
+    addField(run.date);
+    addField(run.assignmentText);
+    addField(run.codeNumber ? QString::number(*run.codeNumber) : QString());
+    addField(record.question > 0 ? QString::number(record.question) : QString());
+    addField(kindText(record.kind));
+    addField(record.time);
+    addField(record.ratingTyped);
+    addField(record.rating ? QString::number(*record.rating) : QString());
+    addField(record.response);
+    addField(remark);
+    endRow();
+}
+
+bool CsvWriter::finish()
+{
+    flushRows();
+    return !failed_;
 }
 
 } // namespace report

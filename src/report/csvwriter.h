@@ -4,6 +4,7 @@
 #include "report/recordtypes.h"
 
 #include <QByteArray>
+#include <QStringEncoder>
 #include <QStringList>
 
 class QIODevice;
@@ -22,16 +23,22 @@ public:
 
     void writeHeader();
     void writeRecord(const RunSummary &run, const Record &record, const QString &remark);
-    bool failed() const { return failed_; }
+    // Writes what is still held; false when any write failed.
+    bool finish();
 
     static QByteArray field(const QString &text);
     static QString kindText(RecordKind kind);
 
 private:
     void writeRow(const QStringList &fields);
+    void addField(QStringView text);
+    void endRow();
+    void flushRows();
 
     QIODevice &device_;
     QByteArray row_;
+    QStringEncoder encoder_{QStringEncoder::Utf8};
+    bool fieldInRow_ = false;
     bool failed_ = false;
 };
 

@@ -3,16 +3,26 @@
 
 #include "report/questionindex.h"
 
-#include <QTime>
-
 namespace report {
 
 namespace {
 
-int secondsOf(const QString &time)
+// Seconds since midnight of "hh:mm:ss"; -1 for anything else.
+int secondsOf(QStringView time)
 {
-    const QTime parsed = QTime::fromString(time, QStringLiteral("HH:mm:ss"));
-    return parsed.isValid() ? parsed.msecsSinceStartOfDay() / 1000 : -1;
+    if (time.size() != 8 || time[2] != u':' || time[5] != u':')
+        return -1;
+    int parts[3] = {};
+    for (int part = 0; part < 3; ++part) {
+        const QChar tens = time[part * 3];
+        const QChar ones = time[part * 3 + 1];
+        if (!tens.isDigit() || !ones.isDigit())
+            return -1;
+        parts[part] = tens.digitValue() * 10 + ones.digitValue();
+    }
+    if (parts[0] > 23 || parts[1] > 59 || parts[2] > 59)
+        return -1;
+    return parts[0] * 3600 + parts[1] * 60 + parts[2];
 }
 
 } // namespace

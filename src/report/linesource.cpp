@@ -6,6 +6,8 @@
 #include <QIODevice>
 #include <QStringDecoder>
 
+#include <cstring>
+
 namespace report {
 
 namespace {
@@ -13,13 +15,37 @@ namespace {
 constexpr qint64 chunkSize = 64 * 1024;
 const QByteArray bom("\xEF\xBB\xBF");
 
+// Eight bytes at a time: most lines of a record file are plain ASCII.
 bool hasHighByte(QByteArrayView bytes)
 {
-    for (const char c : bytes) {
-        if (uchar(c) >= 0x80)
+    const char *data = bytes.data();
+    qsizetype i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, 8);
+        if (word & 0x8080808080808080ull)
+            return true;
+    }
+    for (; i < bytes.size(); ++i) {
+        if (uchar(data[i]) >= 0x80)
             return true;
     }
     return false;
+}
+
+// Windows-1252 is Latin-1 but for 0x80..0x9F: convert at Latin-1's speed, then mend those.
+QString windows1252(QByteArrayView bytes)
+{
+    QString text = QString::fromLatin1(bytes);
+    if (!hasHighByte(bytes))
+        return text;
+    const char *data = bytes.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar byte = uchar(data[i]);
+        if (byte >= 0x80 && byte <= 0x9F)
+            text[i] = records::codepage::characterOf(byte);
+    }
+    return text;
 }
 
 std::optional<QString> utf8(QByteArrayView bytes)
@@ -64,44 +90,56 @@ qsizetype LineSource::findLineEnd(qsizetype from, qsizetype *endLength)
 {
     const char *data = buffer_.constData();
     const qsizetype size = buffer_.size();
-    for (qsizetype i = from; i < size; ++i) {
-        const char c = data[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        const bool crlf = c == '\r' && i + 1 < size && data[i + 1] == '\n';
-        if (c == '\r' && i + 1 == size && !atEnd_)
-            return -1; // a CR LF may be split between two reads
-        switch (lineEnds_) {
-        case LineEnds::None:
+    const auto find = [&](qsizetype at, char c) -> qsizetype {
+        if (at >= size)
+            return -1;
+        const void *found = std::memchr(data + at, c, std::size_t(size - at));
+        return found ? static_cast<const char *>(found) - data : -1;
+    };
+    switch (lineEnds_) {
+    case LineEnds::None:
+        for (qsizetype i = from; i < size; ++i) {
+            const char c = data[i];
+            if (c != '\r' && c != '\n')
+                continue;
+            if (c == '\r' && i + 1 == size && !atEnd_)
+                return -1; // a CR LF may be split between two reads
+            const bool crlf = c == '\r' && i + 1 < size && data[i + 1] == '\n';
             lineEnds_ = crlf ? LineEnds::CrLf : c == '\r' ? LineEnds::Cr : LineEnds::Lf;
             *endLength = crlf ? 2 : 1;
             return i;
-        case LineEnds::CrLf:
-            if (crlf) {
-                *endLength = 2;
-                return i;
-            }
-            continue; // a lone CR or LF stays inside the line; counted when the line is taken
-        case LineEnds::Lf:
-            if (c == '\n') {
-                *endLength = 1;
-                return i;
-            }
-            if (crlf) {
-                *endLength = 2;
-                noteForeign(number_ + 1);
-                return i;
-            }
-            continue;
-        case LineEnds::Cr:
-            if (c == '\r') {
-                *endLength = crlf ? 2 : 1;
-                if (crlf)
-                    noteForeign(number_ + 1);
-                return i;
-            }
-            continue;
         }
+        return -1;
+    case LineEnds::CrLf:
+        // A lone CR or LF stays inside the line; counted when the line is taken.
+        for (qsizetype i = find(from, '\n'); i >= 0; i = find(i + 1, '\n')) {
+            if (i > 0 && data[i - 1] == '\r' && i - 1 >= from) {
+                *endLength = 2;
+                return i - 1;
+            }
+            ++loneLineFeeds_;
+        }
+        return -1;
+    case LineEnds::Lf:
+        if (const qsizetype i = find(from, '\n'); i >= 0) {
+            const bool crlf = i > from && data[i - 1] == '\r';
+            if (crlf)
+                noteForeign(number_ + 1);
+            *endLength = crlf ? 2 : 1;
+            return crlf ? i - 1 : i;
+        }
+        return -1;
+    case LineEnds::Cr:
+        if (const qsizetype i = find(from, '\r'); i >= 0) {
+            if (i + 1 == size && !atEnd_)
+                return -1;
+            const bool crlf = i + 1 < size && data[i + 1] == '\n';
+            if (crlf)
+                noteForeign(number_ + 1);
+            *endLength = crlf ? 2 : 1;
+            return i;
+        }
+        return -1;
     }
     return -1;
 }
@@ -126,7 +164,7 @@ QString LineSource::decode(QByteArrayView bytes, qint64 number)
         if (invalidUtf8Lines_++ == 0)
             firstInvalidUtf8Line_ = number;
     }
-    return records::codepage::decode(bytes);
+    return windows1252(bytes);
 }
 
 bool LineSource::next(Line &line)
@@ -165,8 +203,10 @@ bool LineSource::next(Line &line)
     }
     line.number = ++number_;
     const QByteArrayView bytes(buffer_.constData() + start_, end - start_);
-    if (lineEnds_ == LineEnds::CrLf && (bytes.contains('\r') || bytes.contains('\n')))
+    if (lineEnds_ == LineEnds::CrLf &&
+        (loneLineFeeds_ > 0 || std::memchr(bytes.data(), '\r', std::size_t(bytes.size()))))
         noteForeign(line.number);
+    loneLineFeeds_ = 0;
     line.text = decode(bytes, line.number);
     start_ = end + endLength;
     return true;

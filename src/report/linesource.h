@@ -55,6 +55,7 @@ private:
     bool atEnd_ = false;
     bool bomChecked_ = false;
     qint64 number_ = 0;
+    qsizetype loneLineFeeds_ = 0; // inside the line being found, for CR LF files
     LineEnds lineEnds_ = LineEnds::None;
     Encoding encoding_ = Encoding::Ascii;
     qint64 foreignLineEnds_ = 0;

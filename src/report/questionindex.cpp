@@ -60,27 +60,35 @@ QuestionIndex::QuestionIndex(const QStringList &content)
                 prompts.append(QString());
             prompts[question - 1] = prompt;
             places_.insert(key(entry), {assignment, question, EntryKind::Question});
+            exact_.insert(entry, {assignment, question, EntryKind::Question});
         } else if (bank::markup::isAnswer(entry)) {
             places_.insert(key(QStringView(entry).mid(2)),
                            {assignment, question, EntryKind::Answer});
+            exact_.insert(entry.mid(2), {assignment, question, EntryKind::Answer});
         } else {
             places_.insert(key(entry), {assignment, question, EntryKind::Closing});
+            exact_.insert(entry, {assignment, question, EntryKind::Closing});
         }
     }
 }
 
-std::optional<QuestionIndex::Place> QuestionIndex::find(QStringView recordedLine,
+std::optional<QuestionIndex::Place> QuestionIndex::find(const QString &recordedLine,
                                                         int assignment) const
 {
-    // Some worked answers read the same in two assignments: the run's own comes first.
-    const QList<Place> found = places_.values(key(recordedLine));
-    for (const Place &place : found) {
-        if (place.assignment == assignment)
-            return place;
-    }
-    if (found.isEmpty())
-        return std::nullopt;
-    return found.last();
+    // Some worked answers read the same in two assignments: the run's own comes first. The
+    // text as the drill program wrote it is looked up before the text without trailing blanks.
+    const auto pick = [assignment](const QMultiHash<QString, Place> &places,
+                                   const QString &text) -> std::optional<Place> {
+        std::optional<Place> chosen;
+        for (auto it = places.constFind(text); it != places.constEnd() && it.key() == text; ++it) {
+            if (!chosen || it->assignment == assignment)
+                chosen = *it;
+        }
+        return chosen;
+    };
+    if (const auto place = pick(exact_, recordedLine))
+        return place;
+    return pick(places_, key(recordedLine));
 }
 
 int QuestionIndex::questionCount(int assignment) const

@@ -32,7 +32,7 @@ public:
 
     // Trailing blanks of each line are ignored, since editors strip them. Where the same text
     // stands in more than one assignment, the place in `assignment` is taken.
-    std::optional<Place> find(QStringView recordedLine, int assignment = 0) const;
+    std::optional<Place> find(const QString &recordedLine, int assignment = 0) const;
 
     int questionCount(int assignment) const;
     // The prompt without marker, number and the first question's count sentence.
@@ -42,7 +42,8 @@ public:
 private:
     static QString key(QStringView text);
 
-    QMultiHash<QString, Place> places_;
+    QMultiHash<QString, Place> places_; // text without trailing blanks -> places
+    QMultiHash<QString, Place> exact_;
     QHash<int, QStringList> prompts_;
     QHash<int, QString> heads_;
 };

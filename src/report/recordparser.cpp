@@ -16,23 +16,51 @@ namespace text = records::fixedtext;
 
 const QString title = QStringLiteral("bexlorin");
 
+// Cheap tests first: they run on every line of every record.
+bool isOpeningRule(const QString &line)
+{
+    return line.size() == text::openingRule.size() && line.front() == u'.' &&
+           line == text::openingRule;
+}
+
+bool isAssignmentLine(const QString &line)
+{
+    return line.size() >= text::assignmentLabel.size() && line.front() == u'a' &&
+           line.startsWith(text::assignmentLabel);
+}
+
+// `pattern` with 9 standing for any digit: "99:99:99" and the like.
+bool hasForm(QStringView text, QStringView pattern)
+{
+    if (text.size() != pattern.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (pattern[i] == u'9' ? !text[i].isDigit() || text[i].unicode() > u'9'
+                               : text[i] != pattern[i])
+            return false;
+    }
+    return true;
+}
+
+bool isStamp(QStringView line, QStringView form)
+{
+    return line.size() == text::stampIndent.size() + form.size() &&
+           line.startsWith(text::stampIndent) && hasForm(line.mid(text::stampIndent.size()), form);
+}
+
 bool isTimeStamp(QStringView line)
 {
-    static const QRegularExpression stamp(QStringLiteral("^ {36}\\d\\d:\\d\\d:\\d\\d$"));
-    return stamp.match(line).hasMatch();
+    return isStamp(line, u"99:99:99");
 }
 
 bool isDateAndTimeStamp(QStringView line)
 {
-    static const QRegularExpression stamp(
-        QStringLiteral("^ {36}\\d\\d-\\d\\d-\\d\\d\\d\\d\\d\\d:\\d\\d:\\d\\d$"));
-    return stamp.match(line).hasMatch();
+    return isStamp(line, u"99-99-999999:99:99");
 }
 
 bool isDate(QStringView line)
 {
-    static const QRegularExpression date(QStringLiteral("^\\d\\d-\\d\\d-\\d\\d\\d\\d$"));
-    return date.match(line).hasMatch();
+    return hasForm(line, u"99-99-9999");
 }
 
 // "`questionNumber N " with N = assignment * 10000 + question; -1 when it is not one.
@@ -66,7 +94,8 @@ std::optional<int> ratingNumber(const QString &typed)
 
 QString joined(const QStringList &lines)
 {
-    return lines.join(text::lineEnd);
+    // Most responses are one line: share it rather than copy it.
+    return lines.size() == 1 ? lines.first() : lines.join(text::lineEnd);
 }
 
 } // namespace
@@ -82,21 +111,22 @@ RecordParser::RecordParser(QIODevice &device, const QString &fileName, FileKind 
 
 const LineSource::Line *RecordParser::peek(qsizetype ahead)
 {
-    while (qsizetype(ahead_.size()) <= ahead && !sourceDone_) {
-        LineSource::Line line;
-        if (source_.next(line))
-            ahead_.push_back(std::move(line));
+    const qsizetype size = qsizetype(ahead_.size());
+    while (aheadCount_ <= ahead && !sourceDone_) {
+        if (source_.next(ahead_[std::size_t((aheadFirst_ + aheadCount_) % size)]))
+            ++aheadCount_;
         else
             sourceDone_ = true;
     }
-    return qsizetype(ahead_.size()) > ahead ? &ahead_[std::size_t(ahead)] : nullptr;
+    return aheadCount_ > ahead ? &ahead_[std::size_t((aheadFirst_ + ahead) % size)] : nullptr;
 }
 
 LineSource::Line RecordParser::take()
 {
     peek(0);
-    LineSource::Line line = std::move(ahead_.front());
-    ahead_.pop_front();
+    LineSource::Line line = std::move(ahead_[std::size_t(aheadFirst_)]);
+    aheadFirst_ = (aheadFirst_ + 1) % qsizetype(ahead_.size());
+    --aheadCount_;
     return line;
 }
 
@@ -104,7 +134,7 @@ LineSource::Line RecordParser::take()
 bool RecordParser::startsRecord(qsizetype ahead)
 {
     const auto *rule = peek(ahead);
-    if (!rule || rule->text != text::openingRule)
+    if (!rule || !isOpeningRule(rule->text))
         return false;
     const auto *stamp = peek(ahead + 1);
     return stamp && isTimeStamp(stamp->text);
@@ -117,14 +147,16 @@ bool RecordParser::startsOpeningBlock(qsizetype ahead, bool *withCodeLine)
     const auto *second = peek(ahead + 1);
     if (!first || !second)
         return false;
+    const bool firstIsAssignment = isAssignmentLine(first->text);
+    if (!firstIsAssignment && !isAssignmentLine(second->text))
+        return false;
     const auto *third = peek(ahead + 2);
     const auto *fourth = peek(ahead + 3);
-    if (!first->text.startsWith(text::assignmentLabel) &&
-        second->text.startsWith(text::assignmentLabel) && fourth && fourth->text == title) {
+    if (!firstIsAssignment && fourth && fourth->text == title) {
         *withCodeLine = true;
         return true;
     }
-    if (first->text.startsWith(text::assignmentLabel) && third && third->text == title) {
+    if (firstIsAssignment && third && third->text == title) {
         *withCodeLine = false;
         return true;
     }
@@ -278,7 +310,7 @@ void RecordParser::parseRecord()
             finishRecord(record, last);
             return;
         }
-        if (line->text == text::openingRule) {
+        if (isOpeningRule(line->text)) {
             last = take().number;
             break;
         }
@@ -364,21 +396,23 @@ void RecordParser::parseRecord()
 void RecordParser::finishRecord(Record &record, qint64 lastLine)
 {
     Q_UNUSED(lastLine);
-    if (!record.questionFromFile) {
+    if (!record.questionFromFile)
         record.assignment = run_.assignment;
-        if (const auto place = index_.find(record.recordedLine, run_.assignment)) {
-            record.assignment = place->assignment;
-            record.question = place->question;
-            if (record.kind == RecordKind::Response && !record.hasRatingLine)
-                record.kind = place->kind == QuestionIndex::EntryKind::Answer
-                                  ? RecordKind::Answer
-                                  : RecordKind::Question;
-        } else if (!record.recordedLine.isEmpty() && record.complete) {
-            problem(record.line,
-                    QStringLiteral("the recorded line of this record matches no question or "
-                                   "worked answer of the built-in assignments: \"%1\"")
-                        .arg(record.recordedLine.left(60)));
-        }
+    const auto place = index_.find(record.recordedLine, record.assignment);
+    if (place && !record.questionFromFile) {
+        record.assignment = place->assignment;
+        record.question = place->question;
+    }
+    // Without a rating line (nothing marked was shown yet, or the line was lost) the entry
+    // tells whether a question or a worked answer was answered.
+    if (place && record.kind == RecordKind::Response && !record.hasRatingLine)
+        record.kind = place->kind == QuestionIndex::EntryKind::Answer ? RecordKind::Answer
+                                                                      : RecordKind::Question;
+    if (!place && !record.questionFromFile && !record.recordedLine.isEmpty() && record.complete) {
+        problem(record.line,
+                QStringLiteral("the recorded line of this record matches no question or "
+                               "worked answer of the built-in assignments: \"%1\"")
+                    .arg(record.recordedLine.left(60)));
     }
     if (record.complete && record.hasRatingLine && !record.rating) {
         problem(record.line + 1,

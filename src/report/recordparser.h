@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include <deque>
+#include <array>
 #include <functional>
 
 class QIODevice;
@@ -61,7 +61,10 @@ private:
     const QuestionIndex &index_;
     QString expectedDate_;
     const Handlers *handlers_ = nullptr;
-    std::deque<LineSource::Line> ahead_;
+    // Look-ahead: a few lines in a ring, so that no line costs an allocation of its own.
+    std::array<LineSource::Line, 8> ahead_;
+    qsizetype aheadFirst_ = 0;
+    qsizetype aheadCount_ = 0;
     bool sourceDone_ = false;
     Run run_;
     bool haveRun_ = false;

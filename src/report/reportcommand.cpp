@@ -56,7 +56,17 @@ QStringList expand(const QStringList &inputs, QString *error)
         }
         files.append(input);
     }
-    return files;
+    // A file named twice (itself and through its folder) is read once.
+    QStringList once;
+    QStringList seen;
+    for (const QString &file : std::as_const(files)) {
+        const QString canonical = QFileInfo(file).canonicalFilePath();
+        if (!seen.contains(canonical)) {
+            seen.append(canonical);
+            once.append(file);
+        }
+    }
+    return once;
 }
 
 bool sameFile(const QString &a, const QString &b)
@@ -158,7 +168,7 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
 
     bool written = true;
     if (csv) {
-        if (csv->failed() || !csvFile->commit()) {
+        if (!csv->finish() || !csvFile->commit()) {
             err << "bexlorin-report: " << outputs.csvPath << ": " << csvFile->errorString()
                 << Qt::endl;
             written = false;

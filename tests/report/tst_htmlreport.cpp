@@ -2,6 +2,7 @@
 #include "walkedrun.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -142,10 +143,18 @@ private slots:
         // Text and the blue shades of the grids: many colours, and ink on the page.
         QVERIFY2(colours.size() > 20, qPrintable(QString::number(colours.size())));
         QVERIFY2(darkPixels > 2000, qPrintable(QString::number(darkPixels)));
-        const QString keep = qEnvironmentVariable("BEXLORIN_REPORT_SCREENSHOT");
-        if (!keep.isEmpty()) {
-            QFile::remove(keep);
-            QVERIFY(QFile::copy(png, keep));
+    }
+
+    // scripts/report-example takes the send files of these runs for the README's example.
+    void keepSendFilesForTheExample()
+    {
+        const QString example = qEnvironmentVariable("BEXLORIN_REPORT_EXAMPLE");
+        if (example.isEmpty())
+            QSKIP("BEXLORIN_REPORT_EXAMPLE names no folder");
+        for (const WalkedRun &walk : walks_) {
+            const QString target = QDir(example).filePath(QFileInfo(walk.send).fileName());
+            QFile::remove(target);
+            QVERIFY(QFile::copy(walk.send, target));
         }
     }
 };

@@ -88,6 +88,40 @@ void compareRecords(const QList<Record> &found, const QList<Record> &expected, b
     }
 }
 
+// A file made while it is read: an opening block and then the same record again and again,
+// so that what the reader has taken from it can be compared with what it has handed on.
+class GrowingFile : public QIODevice
+{
+public:
+    GrowingFile(QByteArray head, QByteArray record, qint64 records)
+        : head_(std::move(head))
+        , record_(std::move(record))
+        , size_(head_.size() + record_.size() * records)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+    qint64 taken() const { return taken_; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        qint64 n = 0;
+        for (; n < maxSize && taken_ < size_; ++n, ++taken_) {
+            data[n] = taken_ < head_.size() ? head_[taken_]
+                                            : record_[(taken_ - head_.size()) % record_.size()];
+        }
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray head_;
+    QByteArray record_;
+    qint64 size_;
+    qint64 taken_ = 0;
+};
+
 } // namespace
 
 class TestRecordParser : public QObject
@@ -278,6 +312,32 @@ private slots:
         });
         QVERIFY2(named, qPrintable(describe(parsed.problems)));
         QCOMPARE(parsed.records.size(), records);
+    }
+
+    // The reader never runs far ahead of the records it hands on, however long the file:
+    // 20 MB are read through a window of one read (64 KB) and a few lines.
+    void readsAsItGoes()
+    {
+        const QByteArray head = block();
+        const QByteArray record = response(firstQuestion, QStringLiteral("x").repeated(2000));
+        const qint64 records = 20'000'000 / record.size();
+        GrowingFile file(head, record, records);
+        report::RecordParser parser(file, sendName, report::RecordParser::FileKind::Send,
+                                    builtInIndex(), QStringLiteral("03-03"));
+        qint64 handedOn = 0;
+        qint64 furthestAhead = 0;
+        report::RecordParser::Handlers handlers;
+        handlers.record = [&](const report::Run &, const Record &got) {
+            ++handedOn;
+            const qint64 readTo = head.size() + handedOn * record.size();
+            furthestAhead = qMax(furthestAhead, file.taken() - readTo);
+            QCOMPARE(got.response.size(), 2000);
+        };
+        parser.parse(handlers);
+        QCOMPARE(handedOn, records);
+        QCOMPARE(file.taken(), head.size() + records * record.size());
+        QVERIFY2(furthestAhead <= 64 * 1024 + 4 * record.size(),
+                 qPrintable(QString::number(furthestAhead)));
     }
 
     // A rating that is not 0..3 is kept as typed and noted, without failing the file.
