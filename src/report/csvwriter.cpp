@@ -99,7 +99,7 @@ void CsvWriter::flushRows()
 {
     if (device_.write(row_) != row_.size())
         failed_ = true;
-    row_.clear();
+    row_.truncate(0); // keeps the storage for the next rows
 }
 
 void CsvWriter::writeRow(const QStringList &fields)

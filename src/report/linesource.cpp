@@ -34,18 +34,21 @@ bool hasHighByte(QByteArrayView bytes)
 }
 
 // Windows-1252 is Latin-1 but for 0x80..0x9F: convert at Latin-1's speed, then mend those.
-QString windows1252(QByteArrayView bytes)
+// Into `text`, reusing its storage: a line costs no allocation of its own once the reader
+// has let go of the line that had the same place before.
+void windows1252(QByteArrayView bytes, QString &text)
 {
-    QString text = QString::fromLatin1(bytes);
+    text.truncate(0);
+    text.append(QLatin1String(bytes.data(), bytes.size()));
     if (!hasHighByte(bytes))
-        return text;
+        return;
     const char *data = bytes.data();
+    QChar *out = text.data();
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const uchar byte = uchar(data[i]);
         if (byte >= 0x80 && byte <= 0x9F)
-            text[i] = records::codepage::characterOf(byte);
+            out[i] = records::codepage::characterOf(byte);
     }
-    return text;
 }
 
 std::optional<QString> utf8(QByteArrayView bytes)
@@ -150,21 +153,25 @@ void LineSource::noteForeign(qint64 number)
         firstForeignLineEnd_ = number;
 }
 
-QString LineSource::decode(QByteArrayView bytes, qint64 number)
+void LineSource::decode(QByteArrayView bytes, qint64 number, QString &into)
 {
     if (encoding_ == Encoding::Ascii && hasHighByte(bytes)) {
-        const std::optional<QString> text = utf8(bytes);
+        std::optional<QString> text = utf8(bytes);
         encoding_ = text ? Encoding::Utf8 : Encoding::Windows1252;
-        if (text)
-            return *text;
+        if (text) {
+            into = std::move(*text);
+            return;
+        }
     }
     if (encoding_ == Encoding::Utf8 || encoding_ == Encoding::Utf8WithBom) {
-        if (const std::optional<QString> text = utf8(bytes))
-            return *text;
+        if (std::optional<QString> text = utf8(bytes)) {
+            into = std::move(*text);
+            return;
+        }
         if (invalidUtf8Lines_++ == 0)
             firstInvalidUtf8Line_ = number;
     }
-    return windows1252(bytes);
+    windows1252(bytes, into);
 }
 
 bool LineSource::next(Line &line)
@@ -207,7 +214,7 @@ bool LineSource::next(Line &line)
         (loneLineFeeds_ > 0 || std::memchr(bytes.data(), '\r', std::size_t(bytes.size()))))
         noteForeign(line.number);
     loneLineFeeds_ = 0;
-    line.text = decode(bytes, line.number);
+    decode(bytes, line.number, line.text);
     start_ = end + endLength;
     return true;
 }

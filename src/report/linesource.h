@@ -27,7 +27,8 @@ public:
 
     explicit LineSource(QIODevice &device);
 
-    // The next line without its line end; false at the end of the file.
+    // The next line without its line end, into `line` (whose text's storage is reused);
+    // false at the end of the file.
     bool next(Line &line);
 
     LineEnds lineEnds() const { return lineEnds_; }
@@ -46,7 +47,7 @@ public:
 private:
     bool fill();
     qsizetype findLineEnd(qsizetype from, qsizetype *endLength);
-    QString decode(QByteArrayView bytes, qint64 number);
+    void decode(QByteArrayView bytes, qint64 number, QString &into);
     void noteForeign(qint64 number);
 
     QIODevice &device_;

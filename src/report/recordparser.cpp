@@ -92,11 +92,45 @@ std::optional<int> ratingNumber(const QString &typed)
     return std::nullopt;
 }
 
-QString joined(const QStringList &lines)
+// Lines joined with CR LF as they come; the last one is held apart, since it may turn out to
+// be the rating line. A single line is shared, not copied.
+class JoinedLines
 {
-    // Most responses are one line: share it rather than copy it.
-    return lines.size() == 1 ? lines.first() : lines.join(text::lineEnd);
-}
+public:
+    void add(QString line)
+    {
+        if (count_ > 1)
+            text_ += text::lineEnd;
+        if (count_ > 0)
+            text_ += last_;
+        last_ = std::move(line);
+        ++count_;
+    }
+    bool isEmpty() const { return count_ == 0; }
+    const QString &last() const { return last_; }
+    QString takeLast()
+    {
+        QString taken = std::move(last_);
+        // What is left is held as one line.
+        last_ = std::move(text_);
+        text_.clear();
+        count_ = count_ > 1 ? 1 : 0;
+        return taken;
+    }
+    QString joined() const
+    {
+        if (count_ <= 1)
+            return last_;
+        QString all;
+        all.reserve(text_.size() + 2 + last_.size());
+        return all.append(text_).append(text::lineEnd).append(last_);
+    }
+
+private:
+    QString text_;
+    QString last_;
+    qsizetype count_ = 0;
+};
 
 } // namespace
 
@@ -124,7 +158,8 @@ const LineSource::Line *RecordParser::peek(qsizetype ahead)
 LineSource::Line RecordParser::take()
 {
     peek(0);
-    LineSource::Line line = std::move(ahead_[std::size_t(aheadFirst_)]);
+    // A shared copy: the place keeps the storage for a later line once this one is let go.
+    LineSource::Line line = ahead_[std::size_t(aheadFirst_)];
     aheadFirst_ = (aheadFirst_ + 1) % qsizetype(ahead_.size());
     --aheadCount_;
     return line;
@@ -300,11 +335,11 @@ void RecordParser::parseRecord()
     }
 
     // The recorded entry runs to the second opening rule.
-    QStringList lines;
+    JoinedLines lines;
     for (;;) {
         const auto *line = peek(0);
         if (!line || breaksRecord(0)) {
-            record.recordedLine = joined(lines);
+            record.recordedLine = lines.joined();
             record.complete = false;
             reportIncomplete(record, last, "inside its recorded line");
             finishRecord(record, last);
@@ -314,11 +349,11 @@ void RecordParser::parseRecord()
             last = take().number;
             break;
         }
-        const LineSource::Line taken = take();
+        LineSource::Line taken = take();
         last = taken.number;
-        lines.append(taken.text);
+        lines.add(std::move(taken.text));
     }
-    record.recordedLine = joined(lines);
+    record.recordedLine = lines.joined();
     record.assignment = run_.assignment;
     if (questionNumber >= 0) {
         record.assignment = int(questionNumber / 10000);
@@ -340,7 +375,7 @@ void RecordParser::parseRecord()
         notes = false;
     else
         missingHead = head->number;
-    lines.clear();
+    lines = JoinedLines();
     bool first = true;
     for (;;) {
         const auto *line = peek(0);
@@ -352,16 +387,16 @@ void RecordParser::parseRecord()
             last = take().number;
             break;
         }
-        const LineSource::Line taken = take();
+        LineSource::Line taken = take();
         last = taken.number;
         if (first && taken.text == text::responseHead && !notes) {
             first = false;
             continue;
         }
         if (first && notes && taken.text.startsWith(text::notesLabel))
-            lines.append(taken.text.mid(text::notesLabel.size()));
+            lines.add(taken.text.mid(text::notesLabel.size()));
         else
-            lines.append(taken.text);
+            lines.add(std::move(taken.text));
         first = false;
     }
 
@@ -369,8 +404,8 @@ void RecordParser::parseRecord()
         record.kind = RecordKind::Note;
         if (record.dateAndTime.isEmpty())
             problem(record.line, QStringLiteral("this notes record has no date-and-time stamp"));
-    } else if (!lines.isEmpty() && (lines.back().startsWith(text::confidenceLabel) ||
-                                    lines.back().startsWith(text::selfCritiqueLabel))) {
+    } else if (!lines.isEmpty() && (lines.last().startsWith(text::confidenceLabel) ||
+                                    lines.last().startsWith(text::selfCritiqueLabel))) {
         const QString rating = lines.takeLast();
         const bool confidence = rating.startsWith(text::confidenceLabel);
         record.kind = confidence ? RecordKind::Question : RecordKind::Answer;
@@ -379,7 +414,7 @@ void RecordParser::parseRecord()
             rating.mid(confidence ? text::confidenceLabel.size() : text::selfCritiqueLabel.size());
         record.rating = ratingNumber(record.ratingTyped);
     }
-    record.response = joined(lines);
+    record.response = lines.joined();
     if (!record.complete) {
         reportIncomplete(record, last, "before its closing rule");
     } else if (missingHead > 0) {
