@@ -269,11 +269,11 @@ QString page(const Gradebook &book, const QuestionIndex &index)
             if (run.student != student)
                 continue;
             html += cell(QStringLiteral("h3"),
-                         QStringLiteral("%1 (%2 file), assignment %3, %4")
+                         QStringLiteral("Assignment %1, %2 file, %3")
                              .arg(index.headLine(run.assignment).isEmpty()
                                       ? run.assignmentText
                                       : index.headLine(run.assignment),
-                                  run.name.kindText(), run.assignmentText,
+                                  run.name.kindText(),
                                   run.date.isEmpty() ? QStringLiteral("no date") : run.date)) +
                     u'\n';
             html += questionTable(run, index) + u'\n';
