@@ -2,7 +2,7 @@
 #include "recordfixtures.h"
 
 #include "bank/assignmentcontent.h"
-#include "platform/storagesync.h"
+#include "platform/appendfile.h"
 #include "records/codepage.h"
 #include "records/linecoding.h"
 
@@ -134,12 +134,8 @@ QByteArray sendFile(qsizetype minimumBytes, int firstRun)
 
 bool appendAndSync(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::Append))
-        return false;
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return platform::syncToStorage(file).isEmpty();
+    platform::AppendFile file(path);
+    return file.open().isEmpty() && file.appendAndFlush(bytes).isEmpty();
 }
 
 } // namespace bench::fixtures

@@ -7,7 +7,9 @@
 #include "bank/assignmentcontent.h"
 #include "bank/markup.h"
 #include "cycle/linebreaks.h"
+#include "platform/filenamerules.h"
 #include "platform/platform.h"
+#include "platform/windowfont.h"
 #include "records/codepage.h"
 #include "records/linecoding.h"
 #include "records/linereading.h"
@@ -56,14 +58,10 @@ QRect pixelsFromTwips(const QRect &twips)
             twips.height() / twipsPerPixel};
 }
 
-// The layout's small buttons and labels were drawn around an 8-point dialog font; the
-// platform's own family at that size keeps their captions inside them.
-QFont windowFont()
-{
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSizeF(8);
-    return font;
-}
+// The size at which every caption of the layout fits its control, wrapped where the control
+// has room for more lines. At 7.5 points "pend exp" already needs two lines of 11.6 pixels
+// where its button has 23 inside.
+constexpr qreal windowFontPoints = 7;
 
 // "System", bold, 9.75 points; where the platform has no such font, its general font in bold
 // at 10 points.
@@ -90,6 +88,9 @@ void prepare(QPlainTextEdit *box, const QString &text)
 {
     box->setFont(largeBoxFont());
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab walks on to the next control, as from every other control, instead of typing a
+    // tab that would end up in the records.
+    box->setTabChangesFocus(true);
     box->setPlainText(text);
 }
 void prepare(QLineEdit *box, const QString &text)
@@ -160,9 +161,10 @@ Bexlorin::Bexlorin(platform::Platform &platform, QStringList bankContent, QWidge
     , bankContent_(std::move(bankContent))
 {
     setWindowTitle(QStringLiteral("Form1"));
-    setFont(windowFont());
+    setFont(platform::windowFont(windowFontPoints));
     resize(clientTwips / twipsPerPixel);
     buildControls();
+    nameControlsForScreenReaders();
     connectHandlers();
 }
 
@@ -225,6 +227,36 @@ void Bexlorin::buildControls()
     tmr_pend_exp->setObjectName(QStringLiteral("tmr_pend_exp"));
     tmr_pend_exp->setInterval(timerIntervalMs);
     txt_question->setFocus();
+}
+
+// Buttons and labels are announced by their captions; the controls without one get a name,
+// and the boxes and pictures a description of what they hold.
+void Bexlorin::nameControlsForScreenReaders()
+{
+    struct Spoken
+    {
+        QWidget *control;
+        QString name;
+        QString description;
+    };
+    const Spoken spoken[] = {
+        {txt_question, QStringLiteral("Question"), QStringLiteral("Question and worked answers")},
+        {txt_answer, QStringLiteral("Answer"),
+         QStringLiteral("Your answer, critique or notes, recorded by Enter Response or Save as "
+                        "Notes")},
+        {Picture1, QStringLiteral("Picture 1"),
+         QStringLiteral("Drawing area, where pend exp draws its circles")},
+        {Picture2, QStringLiteral("Picture 2"),
+         QStringLiteral("The picture that copy picture last took from picture 1")},
+        {txt_paragraph_goback, QStringLiteral("Sentences previous"), {}},
+        {List1, QStringLiteral("List"), {}},
+    };
+    for (const Spoken &each : spoken) {
+        each.control->setAccessibleName(each.name);
+        each.control->setAccessibleDescription(each.description);
+    }
+    for (std::size_t i = 0; i < txt_parameter.size(); ++i)
+        txt_parameter[i]->setAccessibleName(lbl_parameter[i]->text());
 }
 
 void Bexlorin::connectHandlers()
@@ -298,7 +330,7 @@ void Bexlorin::setUpRun()
     run_.outputFolder = defaultFolder;
     platform_.createFolder(defaultFolder); // an existing or uncreatable folder is no concern here
 
-    const QString fullName = platform_.prompt(app::runsetup::namePrompt());
+    run_.fullName = platform_.prompt(app::runsetup::namePrompt());
     QString newFolder;
     if (app::runsetup::wantsOtherFolder(
             platform_.prompt(app::runsetup::folderChoicePrompt(shownDefault))))
@@ -306,8 +338,8 @@ void Bexlorin::setUpRun()
     if (!newFolder.isEmpty())
         run_.outputFolder = newFolder;
 
-    useRecordPaths(app::runsetup::recordPaths(run_.outputFolder, fullName, platform_.dateText(),
-                                              QDir::separator()));
+    useRecordPaths(app::runsetup::recordPaths(run_.outputFolder, run_.fullName,
+                                              platform_.dateText(), QDir::separator()));
 
     run_.assignmentNumber = platform_.prompt(app::runsetup::assignmentPrompt());
     run_.instructionsText = app::runsetup::instructionsText();
@@ -338,14 +370,25 @@ void Bexlorin::startAssignment()
                                      code(headLine, run_.runCodeNbr), run_.titleText,
                                      platform_.dateText());
     };
+    // A name the file system refuses is asked for again before any file is tried, so nothing
+    // is created for it; a failed create is blamed on the name only when the system says so.
+    const platform::FileNameRules rules = platform::fileNameRules();
     for (;;) {
-        const QString master = openingBlock();
-        const QString send = openingBlock();
-        records::RecordFiles files({run_.masterFileName, run_.sendFileName});
-        const auto failure = files.openAndAppend({master, send});
-        if (!failure)
-            return;
-        askForFolderAgain(*failure);
+        QString problem = app::runsetup::nameProblem(run_.fullName, QString(), rules);
+        if (problem.isEmpty()) {
+            const QString master = openingBlock();
+            const QString send = openingBlock();
+            records::RecordFiles files({run_.masterFileName, run_.sendFileName});
+            const auto failure = files.openAndAppend({master, send});
+            if (!failure)
+                return;
+            problem = app::runsetup::nameProblem(run_.fullName, failure->reason, rules);
+            if (problem.isEmpty()) {
+                askForFolderAgain(*failure);
+                continue;
+            }
+        }
+        askForNameAgain(problem);
     }
 }
 
@@ -370,6 +413,17 @@ void Bexlorin::askForFolderAgain(const records::RecordFailure &failure)
     useRecordPaths(app::runsetup::inOtherFolder(
         {run_.masterFileName, run_.sendFileName, run_.notesFileName}, run_.outputFolder, folder));
     run_.outputFolder = folder;
+}
+
+void Bexlorin::askForNameAgain(const QString &problem)
+{
+    platform_.showMessage(app::runsetup::unusableNameMessage(run_.fullName, problem));
+    const QString name = platform_.prompt(app::runsetup::namePrompt());
+    if (name.isEmpty())
+        platform_.endProgram();
+    run_.fullName = name;
+    useRecordPaths(app::runsetup::recordPaths(run_.outputFolder, name, platform_.dateText(),
+                                              QDir::separator()));
 }
 
 void Bexlorin::useRecordPaths(const app::runsetup::RecordPaths &paths)
@@ -479,7 +533,7 @@ void Bexlorin::cmd_enter_response_Click()
     QString typedRating;
     if (reader_.currentKind == cycle::questionKind) {
         rating = records::Rating::Confidence;
-        typedRating = platform_.prompt(confidencePrompt);
+        typedRating = askForStorableRating(confidencePrompt);
     } else if (reader_.currentKind == cycle::answerKind) {
         rating = records::Rating::SelfCritique;
         rateSelfCritique();
@@ -497,7 +551,19 @@ void Bexlorin::cmd_enter_response_Click()
 
 void Bexlorin::rateSelfCritique()
 {
-    selfCritiqueRating = platform_.prompt(selfCritiquePrompt);
+    selfCritiqueRating = askForStorableRating(selfCritiquePrompt);
+}
+
+QString Bexlorin::askForStorableRating(const QString &prompt)
+{
+    // The response waits, unwritten, until the rating can be stored with it.
+    for (;;) {
+        QString typed = platform_.prompt(prompt);
+        const auto refused = records::checkStorable({typed});
+        if (!refused)
+            return typed;
+        platform_.showMessage(records::describeRefusedRating(*refused));
+    }
 }
 
 void Bexlorin::cmd_clear_answer_box_Click()

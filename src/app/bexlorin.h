@@ -55,21 +55,6 @@ public:
     QString makeCodeLine(float codeNbr);
     void runRoutine(const QString &routine);
 
-    // Handlers. A ProgramEnded thrown inside stops at the event boundary; call them through
-    // the controls (or load()) rather than directly.
-    void Form_Load();
-    void cmdNextQuestion_Click();
-    void cmd_quit_Click();
-    void cmd_enter_response_Click();
-    void cmd_clear_answer_box_Click();
-    void cmd_save_as_notes_Click();
-    void cmd_display_note_file_Click();
-    void cmd_displayCumulativeText_Click();
-    void cmd_next_picture_Click();
-    void cmd_copy_picture_Click();
-    void cmd_pend_exp_Click();
-    void tmr_pend_exp_Timer();
-
     // Run state, for the tests and benchmarks that watch a run.
     const bank::LineStore &lineStore() const { return store_; }
     const app::RunFields &runFields() const { return run_; }
@@ -106,7 +91,23 @@ public:
 private:
     using Handler = void (Bexlorin::*)();
 
+    // Handlers, reached through the controls, the timer and load(). A ProgramEnded thrown
+    // inside stops at the event boundary.
+    void Form_Load();
+    void cmdNextQuestion_Click();
+    void cmd_quit_Click();
+    void cmd_enter_response_Click();
+    void cmd_clear_answer_box_Click();
+    void cmd_save_as_notes_Click();
+    void cmd_display_note_file_Click();
+    void cmd_displayCumulativeText_Click();
+    void cmd_next_picture_Click();
+    void cmd_copy_picture_Click();
+    void cmd_pend_exp_Click();
+    void tmr_pend_exp_Timer();
+
     void buildControls();
+    void nameControlsForScreenReaders();
     void connectHandlers();
     // The event boundary: no handler runs once the program has ended, and nothing thrown
     // inside a handler crosses into Qt's event loop. True when the handler ran to its end.
@@ -117,9 +118,12 @@ private:
     void loadQuestionBank();
     void askForAssignmentAgain();
     void askForFolderAgain(const records::RecordFailure &failure);
+    void askForNameAgain(const QString &problem);
     void useRecordPaths(const app::runsetup::RecordPaths &paths);
     QString expandLineBreaks(const QString &text) const;
     void rateSelfCritique();
+    // Asks until the typed rating holds only characters the record files can store.
+    QString askForStorableRating(const QString &prompt);
 
     // The text boxes as program texts (CR LF line breaks).
     static QString boxText(const QPlainTextEdit *box);

@@ -9,6 +9,7 @@ namespace app {
 struct RunFields
 {
     QString titleText;
+    QString fullName;        // as typed at the name prompt: part of the record files' names
     float runCodeNbr = 0.0f; // a whole number 19..28
     QString outputFolder;
     QString masterFileName;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/runsetup.h"
 
+#include "platform/filenamerules.h"
 #include "records/numbertext.h"
 
 #include <QDir>
@@ -106,6 +107,42 @@ QString otherFolderPrompt()
 {
     return QStringLiteral("Enter the path to a folder in which your files can be written, or "
                           "Cancel to end the program.");
+}
+
+QString nameProblem(const QString &fullName, const QString &reason,
+                    const platform::FileNameRules &rules)
+{
+    QStringList refused;
+    for (const QChar character : fullName) {
+        if (!rules.refuses(character))
+            continue;
+        const QString shown = character.isPrint() ? u'"' + QString(character) + u'"'
+                                                  : QStringLiteral("U+%1").arg(character.unicode(),
+                                                                               4, 16, QChar(u'0'));
+        if (!refused.contains(shown))
+            refused.append(shown);
+    }
+    if (!refused.isEmpty())
+        return QStringLiteral("A file name cannot hold ") + refused.join(QStringLiteral(", ")) +
+               u'.';
+    if (!reason.isEmpty() && rules.nameReasons.contains(reason))
+        return QStringLiteral("The system says: ") + reason + u'.';
+    return {};
+}
+
+QString unusableNameMessage(const QString &fullName, const QString &problem)
+{
+    // A name pasted by mistake can be thousands of characters: its start says enough.
+    constexpr qsizetype shownLength = 60;
+    const QString shown = fullName.size() <= shownLength
+                              ? fullName
+                              : fullName.left(shownLength) +
+                                    QStringLiteral("... (%1 characters)").arg(fullName.size());
+    return QStringLiteral("Your name as typed, \"") + shown +
+           QStringLiteral("\", cannot be used in a file name, so your record files cannot be "
+                          "created.\n\n") +
+           problem +
+           QStringLiteral("\n\nPlease type your name again, or Cancel to end the program.");
 }
 
 QString unknownAssignmentMessage(const QString &assignmentNumber, const QStringList &headLines)

@@ -4,8 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace bank {
-class LineStore;
+namespace platform {
+struct FileNameRules;
 }
 
 // The start-up dialogue's fixed texts and the rules that turn its answers into run fields.
@@ -53,6 +53,14 @@ RecordPaths inOtherFolder(const RecordPaths &paths, const QString &oldFolder,
 // assignment number that matches no assignment.
 QString unusableFolderMessage(const QString &folder, const QString &failure);
 QString otherFolderPrompt();
+
+// Why the name typed at start-up cannot be part of the record files' names, or "" when the
+// name is not the cause. The name is the cause when it holds characters the file system
+// refuses, or when the system's reason for a failed create (`reason`, "" before any attempt)
+// is one it gives for a name rather than for a folder.
+QString nameProblem(const QString &fullName, const QString &reason,
+                    const platform::FileNameRules &rules);
+QString unusableNameMessage(const QString &fullName, const QString &problem);
 QString unknownAssignmentMessage(const QString &assignmentNumber, const QStringList &headLines);
 
 } // namespace app::runsetup

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "records/recordfiles.h"
 
-#include "platform/storagesync.h"
 #include "records/codepage.h"
 
 #include <QDir>
@@ -83,7 +82,9 @@ QString characterName(char32_t character)
     return QString::fromUcs4(&character, 1) + QStringLiteral(" (") + code + u')';
 }
 
-QString describeUnstorable(const QList<char32_t> &characters)
+// "The record files cannot store these characters: π (U+03C0). Please write them in plain
+// text, for example "pi" for π"
+QString unstorableCharacters(const QList<char32_t> &characters)
 {
     QStringList names;
     QStringList spellings;
@@ -96,18 +97,16 @@ QString describeUnstorable(const QList<char32_t> &characters)
     }
     QString message = QStringLiteral("The record files cannot store these characters: ") +
                       names.join(QStringLiteral(", ")) +
-                      QStringLiteral(". Please write them in "
-                                     "plain text");
+                      QStringLiteral(". Please write them in plain text");
     if (!spellings.isEmpty())
         message += QStringLiteral(", for example ") + spellings.join(QStringLiteral(", "));
-    return message + QStringLiteral(". Nothing was recorded.");
+    return message;
 }
 
 } // namespace
 
 RecordFiles::RecordFiles(QStringList paths)
     : paths_(std::move(paths))
-    , journal_(paths_.value(0))
 {}
 
 RecordFiles::~RecordFiles()
@@ -117,25 +116,17 @@ RecordFiles::~RecordFiles()
 
 void RecordFiles::closeAll()
 {
-    for (const auto &file : files_)
-        file->close();
     files_.clear();
 }
 
 std::optional<RecordFailure> RecordFiles::open()
 {
     closeAll();
-    // A record an earlier run was stopped in the middle of goes first.
-    if (const QString reason = journal_.recover(); !reason.isEmpty())
-        return RecordFailure{RecordFailure::Kind::Open, {}, paths_.first(), reason, {}, paths_};
     for (const QString &path : std::as_const(paths_)) {
-        auto file = std::make_unique<QFile>(path);
-        // Unbuffered: each record reaches the system in one write call, never in pieces.
-        if (!file->open(QIODevice::Append | QIODevice::Unbuffered)) {
-            RecordFailure failure{RecordFailure::Kind::Open, {}, path,
-                                  file->errorString(),       {}, paths_};
+        auto file = std::make_unique<platform::AppendFile>(path);
+        if (const QString reason = file->open(); !reason.isEmpty()) {
             closeAll();
-            return failure;
+            return RecordFailure{RecordFailure::Kind::Open, {}, path, reason, {}, paths_};
         }
         files_.push_back(std::move(file));
     }
@@ -148,34 +139,21 @@ std::optional<RecordFailure> RecordFiles::append(const QStringList &texts)
     Q_ASSERT(files_.size() == std::size_t(paths_.size()));
 
     QList<QByteArray> encoded;
-    QList<RecordJournal::Entry> entries;
-    for (qsizetype i = 0; i < texts.size(); ++i) {
-        const auto bytes = codepage::encode(texts[i]);
+    for (const QString &text : texts) {
+        const auto bytes = codepage::encode(text);
         if (!bytes) {
             closeAll();
             return checkStorable(texts);
         }
         encoded.append(*bytes);
-        const qint64 size = files_[std::size_t(i)]->size();
-        entries.append({paths_[i], size, size + bytes->size()});
     }
 
-    if (const QString reason = journal_.begin(entries); !reason.isEmpty()) {
-        closeAll();
-        return RecordFailure{RecordFailure::Kind::Write, {}, paths_.first(), reason, {}, paths_};
-    }
     QStringList received;
     for (qsizetype i = 0; i < encoded.size(); ++i) {
-        QFile &file = *files_[std::size_t(i)];
-        QString reason;
-        if (file.write(encoded[i]) != encoded[i].size())
-            reason = file.errorString();
-        else
-            reason = platform::syncToStorage(file);
+        platform::AppendFile &file = *files_[std::size_t(i)];
+        const QString reason = file.appendAndFlush(encoded[i], lineEndBefore);
         if (!reason.isEmpty()) {
             closeAll();
-            // Takes back the partial record of the failing file; whole ones stay.
-            journal_.recover();
             return RecordFailure{
                 RecordFailure::Kind::Write, {}, paths_[i], reason, received, paths_.mid(i)};
         }
@@ -183,7 +161,6 @@ std::optional<RecordFailure> RecordFiles::append(const QStringList &texts)
         received.append(paths_[i]);
     }
     closeAll();
-    journal_.finish();
     return std::nullopt;
 }
 
@@ -194,6 +171,14 @@ std::optional<RecordFailure> RecordFiles::openAndAppend(const QStringList &texts
     if (auto failed = open())
         return failed;
     return append(texts);
+}
+
+QByteArray lineEndBefore(const QByteArray &tail)
+{
+    static const QByteArray lineEnd = QByteArrayLiteral("\r\n");
+    if (tail.isNull() || tail.isEmpty() || tail.endsWith(lineEnd))
+        return {};
+    return lineEnd;
 }
 
 std::optional<RecordFailure> checkStorable(const QStringList &texts)
@@ -217,7 +202,7 @@ QString describe(const RecordFailure &failure)
 {
     switch (failure.kind) {
     case RecordFailure::Kind::Unstorable:
-        return describeUnstorable(failure.characters);
+        return unstorableCharacters(failure.characters) + QStringLiteral(". Nothing was recorded.");
     case RecordFailure::Kind::Open:
         return QStringLiteral("The record file ") + shownPath(failure.path) +
                QStringLiteral(" cannot be opened: ") + failure.reason +
@@ -234,6 +219,14 @@ QString describe(const RecordFailure &failure)
     }
     }
     return {};
+}
+
+QString describeRefusedRating(const RecordFailure &failure)
+{
+    return QStringLiteral("Your rating cannot be recorded as typed. ") +
+           unstorableCharacters(failure.characters) +
+           QStringLiteral(". Please type the rating again, for example 2. Your response has not "
+                          "been recorded yet; it will be recorded with the rating.");
 }
 
 } // namespace records

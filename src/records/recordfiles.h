@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "records/recordjournal.h"
+#include "platform/appendfile.h"
 
-#include <QFile>
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -28,10 +28,10 @@ struct RecordFailure
 };
 
 // The files of one record. Record files only grow: every file is opened for appending before
-// anything is written, each receives its text with one write, is flushed to stable storage
-// and closed. A journal (RecordJournal) takes back a record that a failed write, a kill or a
-// power cut left unfinished, so every file holds whole records only; nothing else is ever
-// shortened.
+// anything is written, each receives its record with one write, is flushed to stable storage
+// and closed. Nothing is ever shortened or rewritten, not even to repair: a record that a kill
+// or power cut left incomplete stays as it is, and the next record written to that file
+// starts on a line of its own (see lineEndBefore).
 class RecordFiles
 {
 public:
@@ -40,8 +40,7 @@ public:
     RecordFiles(const RecordFiles &) = delete;
     RecordFiles &operator=(const RecordFiles &) = delete;
 
-    // Opens every file for appending; a missing file is created. A record an earlier run left
-    // unfinished is taken back first. On failure none stays open.
+    // Opens every file for appending; a missing file is created. On failure none stays open.
     std::optional<RecordFailure> open();
 
     // Appends texts[i] to the i-th file, in order, and closes them all. When a text holds a
@@ -56,14 +55,22 @@ private:
     void closeAll();
 
     QStringList paths_;
-    RecordJournal journal_;
-    std::vector<std::unique_ptr<QFile>> files_;
+    std::vector<std::unique_ptr<platform::AppendFile>> files_;
 };
+
+// What goes before a record appended to a file whose last bytes are `tail` (at most two; null
+// when the file could not be read): CR LF when the file is not empty and does not end in
+// CR LF (a record cut short, or a hand edit), so that the earlier text keeps its own line and
+// the record starts on a new one; otherwise nothing.
+QByteArray lineEndBefore(const QByteArray &tail);
 
 // Refusal of texts the record files cannot hold, checked before any file is touched.
 std::optional<RecordFailure> checkStorable(const QStringList &texts);
 
 // The student's view of a failure: what failed, why, and what to do about it.
 QString describe(const RecordFailure &failure);
+
+// The student's view of a rating refused for its characters; the rating is asked again.
+QString describeRefusedRating(const RecordFailure &failure);
 
 } // namespace records

@@ -6,14 +6,19 @@
 #include "routines/picturebox.h"
 #include "session.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QDebug>
 #include <QDir>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QStyleOptionFrame>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -32,6 +37,61 @@ QStringList standardAnswers(const QString &assignment = QStringLiteral("1"))
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+}
+
+// The three controls the layout squeezes between 3000 and 3375 twips: too narrow for any text.
+const QStringList squeezed{QStringLiteral("lbl_paragraph_goback"),
+                           QStringLiteral("txt_paragraph_goback"),
+                           QStringLiteral("cmd_display_note_file")};
+
+// Where a control shows its caption or text, and how the text is laid out there.
+struct CaptionSpace
+{
+    QRect rect;
+    int flags = 0;
+};
+
+CaptionSpace captionSpace(QWidget *control)
+{
+    if (auto *button = qobject_cast<CaptionButton *>(control))
+        return {button->captionArea(), CaptionButton::captionFlags};
+    if (auto *label = qobject_cast<QLabel *>(control))
+        return {label->contentsRect(),
+                int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0)};
+    auto *line = qobject_cast<QLineEdit *>(control);
+    Q_ASSERT(line);
+    QStyleOptionFrame option;
+    option.initFrom(line);
+    option.rect = line->contentsRect();
+    option.lineWidth = line->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, line);
+    // QLineEdit keeps 2 pixels clear on either side of its text, 1 above and below.
+    const QRect area = line->style()
+                           ->subElementRect(QStyle::SE_LineEditContents, &option, line)
+                           .marginsRemoved(line->textMargins())
+                           .adjusted(2, 1, -2, -1);
+    return {area, int(Qt::AlignLeft | Qt::AlignVCenter)};
+}
+
+// The caption laid out in device pixels: the control's font at the screen's scale in the
+// control's space at that scale, so a high-density screen is measured as it draws.
+bool captionFits(QWidget *control, const QString &caption, QString *detail)
+{
+    const qreal scale = control->devicePixelRatioF();
+    const CaptionSpace space = captionSpace(control);
+    QFont font = control->font();
+    font.setPointSizeF(font.pointSizeF() * scale);
+    const QRectF area(QPointF(space.rect.topLeft()) * scale, QSizeF(space.rect.size()) * scale);
+    const QRectF used = QFontMetricsF(font).boundingRect(area, space.flags, caption);
+    QDebug(detail) << caption << "needs" << used << "in" << area;
+    return area.contains(used);
+}
+
+// The window shown and active, so that keys move the focus as they do for the student.
+bool showActive(QWidget &window)
+{
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
 }
 
 } // namespace
@@ -185,6 +245,129 @@ private slots:
             QCOMPARE(order[i], i);
         for (QLabel *label : window.findChildren<QLabel *>())
             QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+    }
+
+    void captionFitsItsControl_data() { controls_data(); }
+    void captionFitsItsControl()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(QString, text);
+        FakePlatform platform;
+        Bexlorin window(platform);
+        // The window's font is a sans-serif with Arial's metrics, not a stand-in.
+        QVERIFY2(QStringList({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                              QStringLiteral("Arimo")})
+                     .contains(QFontInfo(window.font()).family()),
+                 qPrintable(QFontInfo(window.font()).family()));
+        // Twice the pixels on a high-density screen (QT_SCALE_FACTOR=2), the same layout.
+        const qreal scale = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble();
+        QCOMPARE(window.devicePixelRatioF(), scale);
+        QCOMPARE(window.size() * window.devicePixelRatioF(), QSize(725, 566) * scale);
+        if (text.trimmed().isEmpty())
+            QSKIP("No caption");
+        if (!kind.contains(QStringLiteral("Button")) && kind != u"QLabel" && kind != u"QLineEdit")
+            QSKIP("Its text is the student's, in a box that scrolls");
+
+        QWidget *control = window.findChild<QWidget *>(name);
+        QString detail;
+        const bool fits = captionFits(control, text, &detail);
+        if (squeezed.contains(name))
+            QEXPECT_FAIL("", "squeezed by the layout", Continue);
+        QVERIFY2(fits, qPrintable(detail));
+    }
+
+    void tabWalksTheFocusOrder()
+    {
+        FakePlatform platform;
+        Bexlorin window(platform);
+        window.txt_question->setPlainText(QStringLiteral("What is 3 * 4?"));
+        window.txt_answer->setPlainText(QStringLiteral("12"));
+        QVERIFY(showActive(window));
+        window.txt_question->setFocus();
+
+        QList<QWidget *> focusable; // table order, labels skipped
+        for (QWidget *control : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (control->focusPolicy() & Qt::TabFocus)
+                focusable.append(control);
+        }
+        std::sort(focusable.begin(), focusable.end(), [](QWidget *a, QWidget *b) {
+            return a->property("tabIndex").toInt() < b->property("tabIndex").toInt();
+        });
+        QCOMPARE(focusable.size(), 29 - 6);
+        QCOMPARE(focusable.first(), window.txt_question);
+
+        const int presses = 28;
+        for (int press = 1; press <= presses; ++press) {
+            QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+            QCOMPARE(window.focusWidget(), focusable[press % focusable.size()]);
+        }
+        for (int press = presses - 1; press >= 0; --press) {
+            QTest::keyClick(window.focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+            QCOMPARE(window.focusWidget(), focusable[press % focusable.size()]);
+        }
+        QCOMPARE(window.focusWidget(), window.txt_question);
+        QCOMPARE(window.txt_question->toPlainText(), QStringLiteral("What is 3 * 4?"));
+        QCOMPARE(window.txt_answer->toPlainText(), QStringLiteral("12"));
+    }
+
+    void returnAndEnterClickTheFocusedButton_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+        QTest::newRow("Enter on the keypad")
+            << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+    }
+    void returnAndEnterClickTheFocusedButton()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        Session run(folder_, standardAnswers());
+        QVERIFY(showActive(*run.window));
+        run.type(QStringLiteral("typed"));
+        QPushButton *clear = run.window->cmd_clear_answer_box;
+        clear->setFocus();
+        QSignalSpy clicks(clear, &QPushButton::clicked);
+
+        // Held down: the first press clicks, its repeats do not.
+        QWidget *focused = run.window->focusWidget();
+        QCOMPARE(focused, clear);
+        for (bool repeat : {false, true, true}) {
+            QKeyEvent press(QEvent::KeyPress, key, modifiers, QString(u'\r'), repeat);
+            QApplication::sendEvent(focused, &press);
+        }
+        QKeyEvent release(QEvent::KeyRelease, key, modifiers, QString(u'\r'));
+        QApplication::sendEvent(focused, &release);
+        QCOMPARE(clicks.size(), 1);
+        QCOMPARE(run.answer(), QString());
+    }
+
+    void screenReadersNameEveryControl_data() { controls_data(); }
+    void screenReadersNameEveryControl()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(QString, text);
+        FakePlatform platform;
+        Bexlorin window(platform);
+        QAccessibleInterface *spoken =
+            QAccessible::queryAccessibleInterface(window.findChild<QWidget *>(name));
+        QVERIFY(spoken);
+        const QString spokenName = spoken->text(QAccessible::Name);
+        QVERIFY(!spokenName.trimmed().isEmpty());
+        if (kind.contains(QStringLiteral("Button")) || kind == u"QLabel")
+            QCOMPARE(spokenName, text);
+
+        const QHash<QString, QString> descriptions{
+            {QStringLiteral("txt_question"), QStringLiteral("Question and worked answers")},
+            {QStringLiteral("txt_answer"), QStringLiteral("Your answer")},
+            {QStringLiteral("Picture1"), QStringLiteral("pend exp draws")},
+            {QStringLiteral("Picture2"), QStringLiteral("copy picture")},
+        };
+        if (descriptions.contains(name))
+            QVERIFY2(spoken->text(QAccessible::Description).contains(descriptions[name]),
+                     qPrintable(spoken->text(QAccessible::Description)));
     }
 
     void startUpState()
@@ -435,6 +618,47 @@ private slots:
         QVERIFY(run.platform.exitRequested);
         QVERIFY(!QDir(missing).exists());
         QCOMPARE(filesIn(folder_), QStringList());
+    }
+
+    void unusableNameIsAskedAgain_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("slash") << QStringLiteral("Ann/Lee");
+        QTest::newRow("slash and dots") << QStringLiteral("../../Ann");
+        // 265 bytes in "masterFile_" + name + ".txt", past the usual 255.
+        QTest::newRow("too long") << QString(250, u'a');
+    }
+    void unusableNameIsAskedAgain()
+    {
+        QFETCH(QString, name);
+        const Session run(folder_, {name, QString(), QStringLiteral("1"), QStringLiteral("Ann")});
+        QVERIFY(run.started);
+        QCOMPARE(run.platform.messagesShown.size(), 1);
+        QVERIFY2(run.platform.messagesShown.first().contains(
+                     QStringLiteral("cannot be used in a file name")),
+                 qPrintable(run.platform.messagesShown.first()));
+        QCOMPARE(run.platform.promptsShown,
+                 (QStringList{app::runsetup::namePrompt(),
+                              app::runsetup::folderChoicePrompt(QDir::toNativeSeparators(folder_)),
+                              app::runsetup::assignmentPrompt(), app::runsetup::namePrompt()}));
+        QCOMPARE(run.window->runFields().notesFileName,
+                 folder_ + QDir::separator() + QStringLiteral("notes_Ann.txt"));
+        // Nothing, not even a folder or an empty file, was made for the refused name.
+        QCOMPARE(QDir(folder_).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                             QDir::System,
+                                         QDir::Name),
+                 (QStringList{QStringLiteral("masterFile_Ann.txt"),
+                              QStringLiteral("send_0303Ann.txt")}));
+        QCOMPARE(fileBytes(run.window->runFields().masterFileName).count("assignment #"), 1);
+    }
+
+    void cancelAtTheNameRepairEndsWithoutWriting()
+    {
+        const Session run(folder_, {QStringLiteral("Ann/Lee"), QString(), QStringLiteral("1")});
+        QVERIFY(!run.started);
+        QVERIFY(run.platform.exitRequested);
+        QCOMPARE(run.platform.promptsShown.last(), app::runsetup::namePrompt());
+        QCOMPARE(QDir(folder_).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     void aStartUpFailureEndsInOrder()

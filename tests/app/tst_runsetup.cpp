@@ -4,9 +4,11 @@
 #include "app/runsetup.h"
 #include "bank/assignmentcontent.h"
 #include "bank/linestore.h"
+#include "platform/filenamerules.h"
 
 #include <QTest>
 
+#include <cerrno>
 #include <cmath>
 #include <limits>
 
@@ -168,6 +170,60 @@ private slots:
         // Evenly spread draws give each number its tenth, give or take the boundaries.
         for (int n = 19; n <= 28; ++n)
             QVERIFY2(std::abs(seen[n] - 10000) <= 1, qPrintable(QString::number(n)));
+    }
+
+    void nameProblems_data()
+    {
+        QTest::addColumn<bool>("windows");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("problem"); // "" when the folder is to blame, or nothing failed
+
+        const QString tooLong = qt_error_string(ENAMETOOLONG);
+        const QString missing = qt_error_string(ENOENT);
+        const QString denied = qt_error_string(EACCES);
+        QTest::newRow("plain name") << false << QStringLiteral("Ann Lee") << QString() << QString();
+        QTest::newRow("slash") << false << QStringLiteral("Ann/Lee") << missing
+                               << QStringLiteral("A file name cannot hold \"/\".");
+        QTest::newRow("slash before any attempt")
+            << false << QStringLiteral("../Ann") << QString()
+            << QStringLiteral("A file name cannot hold \"/\".");
+        QTest::newRow("colon is fine here")
+            << false << QStringLiteral("Ann: Lee") << QString() << QString();
+        QTest::newRow("name too long") << false << QStringLiteral("Ann") << tooLong
+                                       << QStringLiteral("The system says: ") + tooLong + u'.';
+        QTest::newRow("missing folder") << false << QStringLiteral("Ann") << missing << QString();
+        QTest::newRow("folder refused") << false << QStringLiteral("Ann") << denied << QString();
+        QTest::newRow("windows colon") << true << QStringLiteral("C:Ann") << QString()
+                                       << QStringLiteral("A file name cannot hold \":\".");
+        QTest::newRow("windows each character once")
+            << true << QStringLiteral("a*b?c*<d>|e\"f\\g/h") << QString()
+            << QStringLiteral("A file name cannot hold \"*\", \"?\", \"<\", \">\", \"|\", "
+                              "\"\"\", \"\\\", \"/\".");
+        QTest::newRow("windows control character")
+            << true << QStringLiteral("Ann\tLee") << QString()
+            << QStringLiteral("A file name cannot hold U+0009.");
+        QTest::newRow("windows plain name")
+            << true << QStringLiteral("Ann Lee-Smith (2)") << QString() << QString();
+    }
+    void nameProblems()
+    {
+        QFETCH(bool, windows);
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
+        const platform::FileNameRules rules =
+            windows ? platform::windowsFileNameRules() : platform::unixFileNameRules();
+        QTEST(runsetup::nameProblem(name, reason, rules), "problem");
+    }
+
+    void nameMessageShowsTheStartOfALongName()
+    {
+        const QString message = runsetup::unusableNameMessage(
+            QString(60, u'n') + QString(4940, u'x'), QStringLiteral("Too long."));
+        QVERIFY(message.contains(QString(60, u'n') + QStringLiteral("... (5000 characters)")));
+        QVERIFY(!message.contains(u'x'));
+        QVERIFY(message.contains(QStringLiteral("cannot be used in a file name")));
+        QVERIFY(message.contains(QStringLiteral("Too long.")));
     }
 
     void promptTexts()

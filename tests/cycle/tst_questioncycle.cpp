@@ -43,6 +43,26 @@ QString expectedRecord(bool master, const QString &entry, const QString &respons
         .replace(QStringLiteral("<rating>"), ratingLine.isNull() ? QString() : ratingLine + crlf);
 }
 
+// The prompts and the instructions as the student must see them, word for word.
+const QString confidencePrompt = QStringLiteral(
+    "Assess your level of confidence in your answer on a scale from 0 to 3, where 0 means you "
+    "have no confidence in your answer, 1 means you have some confidence, 2 means you are pretty "
+    "confident and 3 means you are certain of your answer:");
+const QString selfCritiquePrompt = QStringLiteral(
+    "Rate the quality of your self-critique on a 0-3 scale, where 0 indicates that self-critique "
+    "was necessary on this question but was not given, 1 indicates that self-critique was "
+    "necessary but the given self-critique was not adequate, 2 indicates that self-critique was "
+    "necessary and was mostly adequate, and 3 indicates that either self-critique was not "
+    "necessary or that after reading the solution everything was completely obvious so you "
+    "skipped the self-critique.");
+const QString instructionsInBox = QStringLiteral(
+    "Enter, as appropriate, an answer to the question, a critique of your answer in response to "
+    "a given answer, your insights regarding the situation at this point, notes to yourself, or "
+    "just an OK.\n\nAlways critique your solutions by describing any insights you had or errors "
+    "you makde, and by explaining how you can make use of the insight or how you now know how to "
+    "avoid certain errors.  Also pose for the instructor any question or questions that you have "
+    "related to the problem or series of problems.");
+
 QString shownInBox(const QString &storeLine)
 {
     return QString(storeLine)
@@ -84,7 +104,7 @@ private slots:
         run.window->cmdNextQuestion->click();
         // The answer follows the question directly, and the instructions replace the typing.
         QCOMPARE(run.question(), shownInBox(content[2]) + shownInBox(content[4].mid(2)));
-        QCOMPARE(run.answer(), shownInBox(app::runsetup::instructionsText()));
+        QCOMPARE(run.answer(), instructionsInBox);
         QCOMPARE(run.window->reader().currentKind, QStringLiteral("answer"));
         QCOMPARE(run.window->lineStore().bankLineCount, 5);
         QCOMPARE(run.window->questionBoxTextField(),
@@ -113,38 +133,67 @@ private slots:
     void ratingsAreRecordedAsTyped_data()
     {
         QTest::addColumn<int>("clicks");
-        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("typed"); // at each rating prompt, in turn
         QTest::addColumn<QString>("ratingLine");
+        QTest::addColumn<QString>("prompt");
+        const QString circledThree = QString::fromUtf16(u"\u2462");
+        const QString arrow = QString::fromUtf16(u"\u2192");
         QTest::newRow("7 after a question")
-            << 1 << QStringLiteral("7") << QStringLiteral("confidence assessment:  7");
+            << 1 << QStringList{QStringLiteral("7")} << QStringLiteral("confidence assessment:  7")
+            << confidencePrompt;
         QTest::newRow("a word after a question")
-            << 1 << QStringLiteral("pretty sure")
-            << QStringLiteral("confidence assessment:  pretty sure");
+            << 1 << QStringList{QStringLiteral("pretty sure")}
+            << QStringLiteral("confidence assessment:  pretty sure") << confidencePrompt;
         QTest::newRow("cancel after a question")
-            << 1 << QString() << QStringLiteral("confidence assessment:  ");
+            << 1 << QStringList{QString()} << QStringLiteral("confidence assessment:  ")
+            << confidencePrompt;
         QTest::newRow("after an answer")
-            << 2 << QStringLiteral("3") << QStringLiteral("self critique assessment: 3");
+            << 2 << QStringList{QStringLiteral("3")}
+            << QStringLiteral("self critique assessment: 3") << selfCritiquePrompt;
         QTest::newRow("cancel after an answer")
-            << 2 << QString() << QStringLiteral("self critique assessment: ");
-        QTest::newRow("before any line") << 0 << QStringLiteral("unused") << QString();
+            << 2 << QStringList{QString()} << QStringLiteral("self critique assessment: ")
+            << selfCritiquePrompt;
+        QTest::newRow("before any line")
+            << 0 << QStringList{QStringLiteral("unused")} << QString() << QString();
+        // A rating the files cannot store is asked for again; the response waits for it.
+        QTest::newRow("circled three, then 2")
+            << 1 << QStringList{circledThree, QStringLiteral("2")}
+            << QStringLiteral("confidence assessment:  2") << confidencePrompt;
+        QTest::newRow("arrow twice, then cancel after an answer")
+            << 2 << QStringList{arrow + QStringLiteral("3"), arrow, QString()}
+            << QStringLiteral("self critique assessment: ") << selfCritiquePrompt;
     }
     void ratingsAreRecordedAsTyped()
     {
         QFETCH(int, clicks);
-        QFETCH(QString, typed);
+        QFETCH(QStringList, typed);
         QFETCH(QString, ratingLine);
+        QFETCH(QString, prompt);
         Session run(folder(), {QStringLiteral("Ann"), QString(), QStringLiteral("1")});
         for (int i = 0; i < clicks; ++i)
             run.window->cmdNextQuestion->click();
         const QString before = decoded(run.window->runFields().masterFileName);
         const QString sendBefore = decoded(run.window->runFields().sendFileName);
         run.type(QStringLiteral("line one\nline two\nline three"));
-        run.platform.answers.enqueue(typed);
+        run.platform.answers.append(typed);
         run.window->cmd_enter_response->click();
 
-        QCOMPARE(run.platform.promptsShown.size(), ratingLine.isNull() ? 3 : 4);
+        const qsizetype asked = ratingLine.isNull() ? 0 : typed.size();
+        QCOMPARE(run.platform.promptsShown.size(), 3 + asked);
+        for (qsizetype i = 3; i < run.platform.promptsShown.size(); ++i)
+            QCOMPARE(run.platform.promptsShown[i], prompt);
+        // One message for each refused rating, naming what cannot be stored; never a claim
+        // that the response is still in the box.
+        QCOMPARE(run.platform.messagesShown.size(), qMax<qsizetype>(0, asked - 1));
+        for (qsizetype i = 0; i < run.platform.messagesShown.size(); ++i) {
+            const QString &message = run.platform.messagesShown[i];
+            QVERIFY2(message.contains(typed[i].left(1)), qPrintable(message));
+            QVERIFY2(message.contains(QStringLiteral("type the rating again")),
+                     qPrintable(message));
+            QVERIFY2(!message.contains(QStringLiteral("answer box")), qPrintable(message));
+        }
         if (clicks == 2)
-            QCOMPARE(run.window->selfCritiqueRatingField(), typed);
+            QCOMPARE(run.window->selfCritiqueRatingField(), typed.last());
         const QString entry = run.window->reader().currentLine;
         const int n = clicks == 0 ? 10000 : 10001;
         const QString response = QStringLiteral("line one\r\nline two\r\nline three");
@@ -298,9 +347,8 @@ private slots:
             run.type(QStringLiteral("response %1\nsecond line").arg(shown));
             run.platform.answers.enqueue(rating);
             run.window->cmd_enter_response->click();
-            QVERIFY(run.platform.promptsShown.last().startsWith(
-                kind.startsWith(u'c') ? QStringLiteral("Assess your level of confidence")
-                                      : QStringLiteral("Rate the quality of your self-critique")));
+            QCOMPARE(run.platform.promptsShown.last(),
+                     kind.startsWith(u'c') ? confidencePrompt : selfCritiquePrompt);
             const int n = number.toInt() * 10000 + question;
             master += expectedRecord(true, line, response, n, kind + rating);
             send += expectedRecord(false, line, response, n, kind + rating);
@@ -310,6 +358,17 @@ private slots:
         QCOMPARE(decoded(fields.masterFileName), master);
         QCOMPARE(decoded(fields.sendFileName), send);
         QVERIFY(!run.window->hasEnded());
+
+        // Responses and notes leave the three record files in the folder, and nothing else.
+        run.type(QStringLiteral("A closing note."));
+        run.window->cmd_save_as_notes->click();
+        QCOMPARE(
+            QDir(fields.outputFolder)
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            (QStringList{QStringLiteral("masterFile_Student_One.txt"),
+                         QStringLiteral("notes_Student_One.txt"),
+                         QStringLiteral("send_0303Student_One.txt")}));
+        master = decoded(fields.masterFileName);
 
         // The next click reaches the next assignment's head (or the end of the store) and ends
         // the program without showing anything.

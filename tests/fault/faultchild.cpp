@@ -6,9 +6,19 @@
 //   fault_child notes <folder> <marker> [lines]
 //       Writes <marker>, then saves notes of `lines` lines (faultnote.h) one after another
 //       until it is killed.
+//   fault_child session <folder> <marker>
+//       Writes <marker>, then enters a response rated 2 and saves a note; fails (status 6,
+//       the message on stderr) if the program shows any message.
+//   fault_child append <folder> <marker> <tag> <count> <lines>
+//       Appends <count> notes records of <lines> lines (faultnote.h, behind a line naming
+//       <tag> and the note's number) straight through the record files, as fast as it can,
+//       beside another copy doing the same.
 //
-// Both use the scripted platform with the student "Kim Doe" on assignment 1 in <folder>.
+// All but `append` use the scripted platform with the student "Kim Doe" on assignment 1 in
+// <folder>; `append` writes Kim Doe's three files directly.
 #include "faultnote.h"
+#include "records/recordcomposition.h"
+#include "records/recordfiles.h"
 #include "session.h"
 
 #include <QApplication>
@@ -33,6 +43,29 @@ bool writeMarker(const QString &path)
         QThread::sleep(1);
 }
 
+// Appends notes records to Kim Doe's three files, as a second copy of the program would.
+int appendRecords(const QString &folder, const QString &tag, int count, int lines)
+{
+    const QStringList paths{folder + QStringLiteral("/masterFile_Kim_Doe.txt"),
+                            folder + QStringLiteral("/send_0303Kim_Doe.txt"),
+                            folder + QStringLiteral("/notes_Kim_Doe.txt")};
+    for (int i = 0; i < count; ++i) {
+        // CR LF line breaks, as the window hands over what the answer box holds.
+        QString note =
+            tag + QStringLiteral(" note ") + QString::number(i) + u'\n' + faultNote(i, lines);
+        note.replace(u'\n', QStringLiteral("\r\n"));
+        const QString record =
+            records::notesRecord(QStringLiteral("09:05:30"), QStringLiteral("03-03-202609:05:30"),
+                                 {QStringLiteral("`q001.  entry"), records::notesLine(note)});
+        if (const auto failure =
+                records::RecordFiles(paths).openAndAppend({record, record, record})) {
+            std::fputs(qPrintable(records::describe(*failure)), stderr);
+            return 6;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -42,13 +75,21 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     const QStringList args = application.arguments();
     if (args.size() < 4) {
-        std::fputs("usage: fault_child rating|notes <folder> <marker> [question|answer|lines]\n",
+        std::fputs("usage: fault_child rating|notes|session|append <folder> <marker> ...\n",
                    stderr);
         return 2;
     }
     const QString mode = args[1];
     const QString folder = args[2];
     const QString marker = args[3];
+
+    if (mode == u"append") {
+        if (args.size() < 7 || !writeMarker(marker))
+            return 2;
+        return appendRecords(folder, args[4], args[5].toInt(), args[6].toInt());
+    }
+    if (mode == u"session" && !writeMarker(marker))
+        return 4;
 
     Session run(folder, {QStringLiteral("Kim Doe"), QString(), QStringLiteral("1")});
     if (!run.started) {
@@ -69,6 +110,19 @@ int main(int argc, char **argv)
         run.window->cmd_enter_response->click();
         std::fputs("the rating prompt never opened\n", stderr);
         return 5;
+    }
+
+    if (mode == u"session") {
+        run.platform.answers.enqueue(QStringLiteral("2"));
+        run.type(QStringLiteral("A response in a shared folder."));
+        run.window->cmd_enter_response->click();
+        run.type(QStringLiteral("A note in a shared folder."));
+        run.window->cmd_save_as_notes->click();
+        if (!run.platform.messagesShown.isEmpty()) {
+            std::fputs(qPrintable(run.platform.messagesShown.join(u'\n')), stderr);
+            return 6;
+        }
+        return 0;
     }
 
     if (mode == u"notes") {

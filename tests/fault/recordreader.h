@@ -29,6 +29,9 @@ struct ParsedFile
 {
     QList<Record> records;
     QString error; // empty when the whole file is whole records
+    // The length of the whole records at the start of the file: all of it when there is no
+    // error, otherwise where the record that is not whole begins.
+    qsizetype wholeBytes = 0;
     qsizetype count(Record::Kind kind) const
     {
         qsizetype n = 0;
@@ -49,8 +52,9 @@ inline bool matches(const char *pattern, const QByteArray &line)
     return re.match(QString::fromLatin1(line)).hasMatch();
 }
 
-// Every line of a record file ends in CR LF; a lone CR or LF stays inside its line.
-inline QByteArrayList splitLines(const QByteArray &bytes, QString *error)
+// Every line of a record file ends in CR LF; a lone CR or LF stays inside its line. `starts`
+// receives where each line begins, and one more entry: where the complete lines end.
+inline QByteArrayList splitLines(const QByteArray &bytes, QString *error, QList<qsizetype> *starts)
 {
     QByteArrayList lines;
     qsizetype start = 0;
@@ -58,11 +62,13 @@ inline QByteArrayList splitLines(const QByteArray &bytes, QString *error)
         const qsizetype end = bytes.indexOf("\r\n", start);
         if (end < 0) {
             *error = QStringLiteral("the file ends inside a line, at byte %1").arg(start);
-            return lines;
+            break;
         }
+        starts->append(start);
         lines.append(bytes.mid(start, end - start));
         start = end + 2;
     }
+    starts->append(start);
     return lines;
 }
 
@@ -72,16 +78,18 @@ inline QByteArrayList splitLines(const QByteArray &bytes, QString *error)
 inline ParsedFile parse(const QByteArray &bytes, FileKind kind)
 {
     ParsedFile parsed;
-    const QByteArrayList lines = splitLines(bytes, &parsed.error);
-    if (!parsed.error.isEmpty())
-        return parsed;
+    QString cutInsideALine;
+    QList<qsizetype> starts;
+    const QByteArrayList lines = splitLines(bytes, &cutInsideALine, &starts);
 
     qsizetype i = 0;
+    qsizetype recordStart = 0;
     const auto fail = [&](const QString &why) {
         parsed.error = QStringLiteral("record %1, line %2: %3")
                            .arg(parsed.records.size() + 1)
                            .arg(i + 1)
                            .arg(why);
+        parsed.wholeBytes = starts[recordStart];
         return parsed;
     };
     const auto have = [&](qsizetype n) { return i + n <= lines.size(); };
@@ -95,6 +103,7 @@ inline ParsedFile parse(const QByteArray &bytes, FileKind kind)
     };
 
     while (i < lines.size()) {
+        recordStart = i;
         Record record;
         if (lines[i] != openingRule) {
             if (kind == FileKind::Notes)
@@ -149,6 +158,8 @@ inline ParsedFile parse(const QByteArray &bytes, FileKind kind)
         record.kind = notes ? Record::Kind::Notes : Record::Kind::Response;
         parsed.records.append(record);
     }
+    parsed.wholeBytes = starts.last();
+    parsed.error = cutInsideALine;
     return parsed;
 }
 

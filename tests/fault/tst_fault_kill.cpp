@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // A run killed with SIGKILL, in a process of its own, at the worst moments: while the rating
 // prompt is open (the record files are open then), at random moments while notes are being
-// written, and the instant a note is seen half-way into the master file. Once the program
-// runs again, every file must hold its earlier bytes unchanged, followed by whole records
-// only: the system may stop a large write at any page, and the next run takes such a torn
-// record back before it writes.
+// written, and the instant a note is seen half-way into the master file; and two copies of
+// the program appending large records to the same files at once. The files only ever grow:
+// after the next run every byte that was in a file is still there, in place; a record cut
+// short by the kill stays, its line is closed by CR LF, and whole records follow.
 #include "faultnote.h"
 #include "recordreader.h"
 #include "session.h"
@@ -51,20 +51,54 @@ bool writeEarlierRun(const QString &folder)
     return run.platform.messagesShown.isEmpty();
 }
 
-// The program's next run: it takes back whatever the killed run left unfinished before it
-// writes its own opening block.
-bool startNextRun(const QString &folder)
+// The program's next run, which also saves a note, so that every file gets a record after
+// whatever the killed run left.
+bool nextRunWritesToAllFiles(const QString &folder)
 {
-    const Session run(folder, {studentName, QString(), QStringLiteral("1")});
-    return run.started && run.platform.messagesShown.isEmpty();
+    Session run(folder, {studentName, QString(), QStringLiteral("1")});
+    if (!run.started)
+        return false;
+    run.type(QStringLiteral("The next run's note."));
+    run.window->cmd_save_as_notes->click();
+    return run.platform.messagesShown.isEmpty();
 }
 
-// The notes a run leaves while a record is being written, so that the next run can repair it.
-qsizetype unfinishedNotes(const QString &folder)
+// The program leaves nothing in the folder but the three record files.
+QStringList filesIn(const QString &folder)
 {
-    return QDir(folder)
-        .entryList({QStringLiteral(".bexlorin-*.unfinished")}, QDir::Files | QDir::Hidden)
-        .size();
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+const QStringList theThreeRecordFiles{QStringLiteral("masterFile_Kim_Doe.txt"),
+                                      QStringLiteral("notes_Kim_Doe.txt"),
+                                      QStringLiteral("send_0303Kim_Doe.txt")};
+
+// How a file went on from `atKill` (its bytes when the writer was killed) to `after` (its
+// bytes after the next run): every byte still there in place; whole records up to at most
+// one record cut short, which must be the start of a record; then, when the file did not end
+// in CR LF, CR LF; then whole records only. Empty when it is so, otherwise what is wrong.
+QString grewWithoutLoss(const QByteArray &atKill, const QByteArray &after,
+                        recordreader::FileKind kind)
+{
+    if (!after.startsWith(atKill))
+        return QStringLiteral("bytes that were in the file changed or went");
+    const auto killed = recordreader::parse(atKill, kind);
+    const QByteArray torn = atKill.mid(killed.wholeBytes);
+    const QByteArray recordStart = recordreader::openingRule + "\r\n";
+    if (!recordStart.startsWith(torn.left(recordStart.size())))
+        return QStringLiteral("the part after the whole records is not the start of a record");
+    QByteArray added = after.mid(atKill.size());
+    if (!atKill.isEmpty() && !atKill.endsWith("\r\n")) {
+        if (!added.startsWith("\r\n"))
+            return QStringLiteral("the torn line was not closed with CR LF");
+        added.remove(0, 2);
+    }
+    const auto next = recordreader::parse(added, kind);
+    if (!next.error.isEmpty())
+        return QStringLiteral("after the kill: ") + next.error;
+    if (next.records.isEmpty())
+        return QStringLiteral("the next run added no record");
+    return {};
 }
 
 struct Snapshot
@@ -137,6 +171,28 @@ private:
         return child.waitForFinished(10000) && child.exitStatus() == QProcess::CrashExit;
     }
 
+    // What every kill must leave once the program has run again: the files as they were at
+    // the kill, each followed by whole records (after CR LF where a record was cut short),
+    // and nothing else in the folder.
+    static void checkNextRunAfterKill(const QString &folder, const RecordPaths &paths,
+                                      const Snapshot &before)
+    {
+        const Snapshot atKill = snapshotOf(paths);
+        QVERIFY(atKill.master.startsWith(before.master));
+        QVERIFY(atKill.send.startsWith(before.send));
+        QVERIFY(atKill.notes.startsWith(before.notes));
+        QCOMPARE(filesIn(folder), theThreeRecordFiles);
+
+        QVERIFY(nextRunWritesToAllFiles(folder));
+        const Snapshot after = snapshotOf(paths);
+        QCOMPARE(grewWithoutLoss(atKill.master, after.master, recordreader::FileKind::Master),
+                 QString());
+        QCOMPARE(grewWithoutLoss(atKill.send, after.send, recordreader::FileKind::Send), QString());
+        QCOMPARE(grewWithoutLoss(atKill.notes, after.notes, recordreader::FileKind::Notes),
+                 QString());
+        QCOMPARE(filesIn(folder), theThreeRecordFiles);
+    }
+
 private slots:
     void killedWhileTheRatingPromptIsOpen_data()
     {
@@ -163,16 +219,14 @@ private slots:
         const Snapshot atPrompt = snapshotOf(paths);
         QVERIFY(killChild(child));
 
-        const Snapshot after = snapshotOf(paths);
-        QVERIFY(after.master.startsWith(before.master));
-        QVERIFY(after.send.startsWith(before.send));
-        QCOMPARE(after.notes, before.notes);
-        // Nothing of the interrupted response reached either file.
-        QCOMPARE(after.master, atPrompt.master);
-        QCOMPARE(after.send, atPrompt.send);
-
-        const auto master = recordreader::parse(after.master, recordreader::FileKind::Master);
-        const auto send = recordreader::parse(after.send, recordreader::FileKind::Send);
+        // Nothing of the interrupted response reached either file: it is written whole after
+        // the rating, or not at all.
+        const Snapshot atKill = snapshotOf(paths);
+        QCOMPARE(atKill.master, atPrompt.master);
+        QCOMPARE(atKill.send, atPrompt.send);
+        QCOMPARE(atKill.notes, before.notes);
+        const auto master = recordreader::parse(atKill.master, recordreader::FileKind::Master);
+        const auto send = recordreader::parse(atKill.send, recordreader::FileKind::Send);
         QVERIFY2(master.error.isEmpty(), qPrintable(master.error));
         QVERIFY2(send.error.isEmpty(), qPrintable(send.error));
         // The earlier run's block and the killed run's opening block; one response, one note.
@@ -181,6 +235,7 @@ private slots:
             QCOMPARE(parsed->count(recordreader::Record::Kind::Response), 1);
             QCOMPARE(parsed->count(recordreader::Record::Kind::Notes), 1);
         }
+        checkNextRunAfterKill(folder, paths, before);
     }
 
     void killedAtRandomWhileSavingNotes_data()
@@ -213,35 +268,27 @@ private slots:
         QThread::msleep(delayMs);
         QVERIFY2(!child.waitForFinished(0), "the child stopped by itself before it was killed");
         QVERIFY(killChild(child));
-        QVERIFY(startNextRun(folder));
-        QCOMPARE(unfinishedNotes(folder), 0);
-
-        const Snapshot after = snapshotOf(paths);
-        QVERIFY(after.master.startsWith(before.master));
-        QVERIFY(after.send.startsWith(before.send));
-        QVERIFY(after.notes.startsWith(before.notes));
-
-        const auto master = recordreader::parse(after.master, recordreader::FileKind::Master);
-        const auto send = recordreader::parse(after.send, recordreader::FileKind::Send);
-        const auto notes = recordreader::parse(after.notes, recordreader::FileKind::Notes);
-        QVERIFY2(master.error.isEmpty(), qPrintable(QStringLiteral("master: ") + master.error));
-        QVERIFY2(send.error.isEmpty(), qPrintable(QStringLiteral("send: ") + send.error));
-        QVERIFY2(notes.error.isEmpty(), qPrintable(QStringLiteral("notes: ") + notes.error));
 
         // Each note goes to master, then send, then notes: a kill between two files leaves
-        // the earlier files at most one note ahead, never behind.
+        // the earlier files at most one note ahead, never behind. A note cut short does not
+        // count.
+        const Snapshot atKill = snapshotOf(paths);
+        const auto master = recordreader::parse(atKill.master, recordreader::FileKind::Master);
+        const auto send = recordreader::parse(atKill.send, recordreader::FileKind::Send);
+        const auto notes = recordreader::parse(atKill.notes, recordreader::FileKind::Notes);
         const qsizetype inMaster = master.count(recordreader::Record::Kind::Notes) - 1;
         const qsizetype inSend = send.count(recordreader::Record::Kind::Notes) - 1;
         const qsizetype inNotes = notes.count(recordreader::Record::Kind::Notes) - 1;
-        qInfo("notes saved before the kill: master %lld, send %lld, notes %lld", qint64(inMaster),
-              qint64(inSend), qint64(inNotes));
+        qInfo("whole notes saved before the kill: master %lld, send %lld, notes %lld",
+              qint64(inMaster), qint64(inSend), qint64(inNotes));
         QVERIFY(inMaster >= inSend && inSend >= inNotes && inNotes >= inMaster - 1);
         QVERIFY(inMaster < faultNoteLimit);
-
-        // Every note that is there is whole, and they are the child's notes in order.
+        // Every whole note is the child's next note, as typed.
         QCOMPARE(notesAreTheChildsInOrder(master, faultNoteLines), QString());
         QCOMPARE(notesAreTheChildsInOrder(send, faultNoteLines), QString());
         QCOMPARE(notesAreTheChildsInOrder(notes, faultNoteLines), QString());
+
+        checkNextRunAfterKill(folder, paths, before);
     }
 
     // The sharpest moment: the master file is watched, and the child is killed the instant
@@ -283,29 +330,80 @@ private slots:
         if (!caught)
             QSKIP("The master file was never seen in the middle of a write: nothing to judge");
         QVERIFY(killChild(child));
-        // A record cut short by the kill is still marked as unfinished ...
         const QByteArray killedAt = fileBytes(paths.master);
         const auto torn = recordreader::parse(killedAt, recordreader::FileKind::Master);
         qInfo("killed with the master file at %lld bytes (%s); the child's run began at %lld",
               qint64(killedAt.size()), torn.error.isEmpty() ? "whole records" : "mid-record",
               qint64(before.master.size()));
-        if (!torn.error.isEmpty())
-            QCOMPARE(unfinishedNotes(folder), 1);
-        // ... and taken back by the next run, before it writes anything of its own.
-        QVERIFY(startNextRun(folder));
-        QCOMPARE(unfinishedNotes(folder), 0);
+        QCOMPARE(notesAreTheChildsInOrder(torn, lines), QString());
 
-        const Snapshot after = snapshotOf(paths);
-        QVERIFY(after.master.startsWith(before.master));
-        QVERIFY(after.send.startsWith(before.send));
-        QVERIFY(after.notes.startsWith(before.notes));
-        const auto master = recordreader::parse(after.master, recordreader::FileKind::Master);
-        const auto send = recordreader::parse(after.send, recordreader::FileKind::Send);
-        const auto notes = recordreader::parse(after.notes, recordreader::FileKind::Notes);
-        QVERIFY2(master.error.isEmpty(), qPrintable(QStringLiteral("master: ") + master.error));
-        QVERIFY2(send.error.isEmpty(), qPrintable(QStringLiteral("send: ") + send.error));
-        QVERIFY2(notes.error.isEmpty(), qPrintable(QStringLiteral("notes: ") + notes.error));
-        QCOMPARE(notesAreTheChildsInOrder(master, lines), QString());
+        checkNextRunAfterKill(folder, paths, before);
+        // The note cut short is still there, where it was written, for the reader to see.
+        if (!torn.error.isEmpty())
+            QCOMPARE(
+                fileBytes(paths.master).mid(torn.wholeBytes, killedAt.size() - torn.wholeBytes),
+                killedAt.mid(torn.wholeBytes));
+    }
+
+    // Two copies of the program on the same files, each appending 1 MB notes as fast as it
+    // can: every record of both is there, whole, and no two are mixed.
+    void twoCopiesAppendToTheSameFiles()
+    {
+        constexpr int recordsEach = 200;
+        constexpr int linesEach = 10000; // 1 MB a note
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString folder = dir.filePath(QStringLiteral("records"));
+        QVERIFY(QDir().mkdir(folder));
+        const RecordPaths paths = pathsIn(folder);
+
+        const QString count = QString::number(recordsEach);
+        const QString lines = QString::number(linesEach);
+        QProcess copies[2];
+        const QString tags[2] = {QStringLiteral("A"), QStringLiteral("B")};
+        for (int copy = 0; copy < 2; ++copy) {
+            const QString marker = dir.filePath(tags[copy]);
+            QVERIFY(startChild(copies[copy],
+                               {QStringLiteral("append"), folder, marker, tags[copy], count, lines},
+                               marker));
+        }
+        for (QProcess &copy : copies) {
+            QVERIFY(copy.waitForFinished(300'000));
+            QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(copy.exitCode(), 0);
+        }
+
+        const std::pair<QString, recordreader::FileKind> files[] = {
+            {paths.master, recordreader::FileKind::Master},
+            {paths.send, recordreader::FileKind::Send},
+            {paths.notes, recordreader::FileKind::Notes}};
+        for (const auto &[path, kind] : files) {
+            const auto parsed = recordreader::parse(fileBytes(path), kind);
+            QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+            QCOMPARE(parsed.count(recordreader::Record::Kind::Notes), 2 * recordsEach);
+            // Each copy's notes in its own order, each exactly as it was written.
+            int next[2] = {0, 0};
+            int turns = 0; // how often the writing copy changed: the two really ran together
+            for (const recordreader::Record &record : parsed.records) {
+                const int copy = record.body.startsWith(recordreader::notesLabel + "A ") ? 0 : 1;
+                turns += &record != &parsed.records.first() &&
+                         !record.body.startsWith((&record - 1)->body.left(16));
+                const QString note = tags[copy] + QStringLiteral(" note ") +
+                                     QString::number(next[copy]) + u'\n' +
+                                     faultNote(next[copy], linesEach);
+                QVERIFY2(record.body ==
+                             recordreader::notesLabel + note.toLatin1().replace("\n", "\r\n"),
+                         qPrintable(tags[copy] +
+                                    QStringLiteral(" note %1 is not whole").arg(next[copy])));
+                ++next[copy];
+            }
+            QCOMPARE(next[0], recordsEach);
+            QCOMPARE(next[1], recordsEach);
+            qInfo("%s: the writing copy changed %d times", qPrintable(path.section(u'/', -1)),
+                  turns);
+            QVERIFY(turns > 1);
+        }
+        QCOMPARE(filesIn(folder), theThreeRecordFiles);
     }
 
     // The reader the kill tests rely on refuses every file that stops inside a record, so

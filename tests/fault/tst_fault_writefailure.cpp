@@ -6,9 +6,13 @@
 #include "session.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -200,6 +204,86 @@ private slots:
         for (int i = 0; i < files.size(); ++i)
             QCOMPARE(oneMoreRecord(QByteArray(), fileBytes(files[i]), kindOf(i), recordKind),
                      QString());
+    }
+
+    // A shared class folder in which no new file can be made, holding the student's record
+    // files, which can be written: the run goes on as anywhere else, and nothing else is made
+    // there. The run is a process of its own so that, when the test runs as root (whom no
+    // folder refuses), it can run as an unprivileged user.
+    void readOnlyFolderWithWritableRecordFiles()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString folder = dir.filePath(QStringLiteral("class"));
+        {
+            Session earlier(folder, {studentName, QString(), QStringLiteral("1")});
+            QVERIFY(earlier.started);
+            earlier.type(QStringLiteral("An earlier note."));
+            earlier.window->cmd_save_as_notes->click();
+            QVERIFY(earlier.platform.messagesShown.isEmpty());
+        }
+        const QStringList names = QDir(folder).entryList(QDir::Files);
+        QCOMPARE(names.size(), 3);
+        QList<QByteArray> before;
+        for (const QString &name : names) {
+            const QString path = folder + u'/' + name;
+            before.append(fileBytes(path));
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
+                                                    QFile::ReadGroup | QFile::WriteGroup |
+                                                    QFile::ReadOther | QFile::WriteOther));
+        }
+        const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                            QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(dir.path(), readOnly | QFile::WriteOwner));
+        QVERIFY(QFile::setPermissions(folder, readOnly));
+        const auto restore =
+            qScopeGuard([&] { QFile::setPermissions(folder, readOnly | QFile::WriteOwner); });
+        const QString markers = dir.filePath(QStringLiteral("markers"));
+        QVERIFY(QDir().mkdir(markers));
+        QVERIFY(QFile::setPermissions(markers, readOnly | QFile::WriteOwner | QFile::WriteGroup |
+                                                   QFile::WriteOther));
+
+        QString program = QStringLiteral(FAULT_CHILD);
+        QStringList arguments{QStringLiteral("session"), folder,
+                              markers + QStringLiteral("/started")};
+        if (geteuid() == 0) {
+            arguments =
+                QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                            QStringLiteral("--clear-groups"), program} +
+                arguments;
+            program = QStringLiteral("setpriv");
+        }
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        environment.insert(QStringLiteral("HOME"), markers);
+        child.setProcessEnvironment(environment);
+        child.start(program, arguments);
+        QVERIFY(child.waitForFinished(60000));
+        if (!QFile::exists(markers + QStringLiteral("/started")))
+            QSKIP(qPrintable(QStringLiteral("The run could not be started as an unprivileged user "
+                                            "from this build folder: ") +
+                             QString::fromLocal8Bit(child.readAllStandardError())));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 qPrintable(QString::fromLocal8Bit(child.readAllStandardError())));
+
+        // Each file grew, behind every byte it had: an opening block, a response and a note in
+        // the master and send files, the note in the notes file.
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                        QDir::NoDotAndDotDot),
+                 names);
+        const QList<int> added{3, 1, 3}; // masterFile_, notes_, send_ in name order
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QByteArray after = fileBytes(folder + u'/' + names[i]);
+            QVERIFY(after.startsWith(before[i]));
+            const auto kind = names[i].startsWith(u'm')   ? recordreader::FileKind::Master
+                              : names[i].startsWith(u's') ? recordreader::FileKind::Send
+                                                          : recordreader::FileKind::Notes;
+            const auto earlierRecords = recordreader::parse(before[i], kind);
+            const auto parsed = recordreader::parse(after, kind);
+            QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+            QCOMPARE(parsed.records.size() - earlierRecords.records.size(), qsizetype(added[i]));
+        }
     }
 };
 

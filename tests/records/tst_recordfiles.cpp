@@ -55,7 +55,9 @@ private slots:
     void openFailure();
     void writeFailure_data();
     void writeFailure();
-    void partialWriteTakenBack();
+    void partialWriteStaysAndTheNextRecordStartsOnItsOwnLine();
+    void tornTailIsClosedByAppending_data();
+    void tornTailIsClosedByAppending();
     void unstorable_data();
     void unstorable();
     void lineRules_data();
@@ -196,14 +198,13 @@ void TestRecordFiles::writeFailure()
     }
 }
 
-void TestRecordFiles::partialWriteTakenBack()
+void TestRecordFiles::partialWriteStaysAndTheNextRecordStartsOnItsOwnLine()
 {
 #ifdef Q_OS_UNIX
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString master = dir.filePath(QStringLiteral("master.txt"));
     const QString send = dir.filePath(QStringLiteral("send.txt"));
-    // Long enough earlier records that the limit below still lets the small journal through.
     const QByteArray earlierRecords = earlier.repeated(100);
     QVERIFY(writeFile(send, earlierRecords));
     const QString longRecord = QString(200, u'x') + QStringLiteral("\r\n");
@@ -225,12 +226,60 @@ void TestRecordFiles::partialWriteTakenBack()
     QCOMPARE(failure->path, send);
     QCOMPARE(failure->received, QStringList{master});
     QCOMPARE(bytesOf(master), QByteArray("ok\r\n"));
-    QCOMPARE(bytesOf(send), earlierRecords);
-    // Nothing is left for a later run to repair.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    // The part that reached the file stays, after every earlier byte.
+    const QByteArray torn = bytesOf(send);
+    QCOMPARE(torn, earlierRecords + QByteArray(50, 'x'));
+
+    // The next record closes the torn line and starts on a line of its own; nothing else
+    // was left in the folder.
+    QCOMPARE(RecordFiles({master, send})
+                 .openAndAppend({QStringLiteral("next\r\n"), QStringLiteral("next\r\n")}),
+             std::nullopt);
+    QCOMPARE(bytesOf(send), torn + "\r\nnext\r\n");
+    QCOMPARE(bytesOf(master), QByteArray("ok\r\nnext\r\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
 #else
     QSKIP("needs a POSIX file size limit");
 #endif
+}
+
+void TestRecordFiles::tornTailIsClosedByAppending_data()
+{
+    QTest::addColumn<QByteArray>("existing"); // null: no file yet
+    QTest::addColumn<QByteArray>("between");  // what must come between it and the records
+
+    QTest::newRow("no file") << QByteArray() << QByteArray("");
+    QTest::newRow("empty file") << QByteArray("") << QByteArray("");
+    QTest::newRow("ends in CR LF") << earlier << QByteArray("");
+    QTest::newRow("only CR LF") << QByteArray("\r\n") << QByteArray("");
+    QTest::newRow("record cut inside a line")
+        << (earlier + "......!!!!!!!!....") << QByteArray("\r\n");
+    QTest::newRow("cut between CR and LF") << (earlier + "RESPONSE -->  \r") << QByteArray("\r\n");
+    QTest::newRow("lone LF from an editor") << (earlier + "typed\n") << QByteArray("\r\n");
+    QTest::newRow("one byte") << QByteArray("x") << QByteArray("\r\n");
+    QTest::newRow("LF then CR") << QByteArray("a\n\r") << QByteArray("\r\n");
+}
+
+void TestRecordFiles::tornTailIsClosedByAppending()
+{
+    QFETCH(QByteArray, existing);
+    QFETCH(QByteArray, between);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("send.txt"));
+    if (!existing.isNull())
+        QVERIFY(writeFile(path, existing));
+
+    const QString opening = QStringLiteral("\u00C6v\r\nassignment #001\r\n001.  Areas\r\n"
+                                           "bexlorin\r\n03-03-2026\r\n");
+    const QString response = QStringLiteral("......!!!!!!!!...\r\nRESPONSE -->  \r\nok\r\n");
+    QCOMPARE(RecordFiles({path}).openAndAppend({opening}), std::nullopt);
+    QCOMPARE(RecordFiles({path}).openAndAppend({response}), std::nullopt);
+
+    const QByteArray expected = existing + between +
+                                "\xC6v\r\nassignment #001\r\n001.  Areas\r\nbexlorin\r\n"
+                                "03-03-2026\r\n......!!!!!!!!...\r\nRESPONSE -->  \r\nok\r\n";
+    QCOMPARE(bytesOf(path), expected);
 }
 
 void TestRecordFiles::unstorable_data()
