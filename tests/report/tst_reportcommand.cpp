@@ -112,14 +112,6 @@ QMap<QString, FileState> stateOf(const QString &folder)
     return state;
 }
 
-QString recordedDate(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly)
-               ? QString::fromLatin1(file.readAll()).section(u'\n', 4, 4).trimmed()
-               : QString();
-}
-
 } // namespace
 
 class TestReportCommand : public QObject
@@ -167,7 +159,7 @@ private slots:
         QCOMPARE(rows.first().at(10), QStringLiteral("response"));
 
         for (const char *kind : {"send", "master"}) {
-            for (const QString student :
+            for (const QString &student :
                  {QStringLiteral("Sam Student"), QStringLiteral("Kim O Doe")}) {
                 QList<QStringList> mine;
                 QString path;
