@@ -153,25 +153,24 @@ void LineSource::noteForeign(qint64 number)
         firstForeignLineEnd_ = number;
 }
 
-void LineSource::decode(QByteArrayView bytes, qint64 number, QString &into)
+QString LineSource::text(const Line &line) const
 {
-    if (encoding_ == Encoding::Ascii && hasHighByte(bytes)) {
-        std::optional<QString> text = utf8(bytes);
-        encoding_ = text ? Encoding::Utf8 : Encoding::Windows1252;
-        if (text) {
-            into = std::move(*text);
-            return;
-        }
-    }
+    if (line.decoded)
+        return line.text;
+    QString text;
+    windows1252(line.bytes, text);
+    return text;
+}
+
+QString LineSource::decode(QByteArrayView bytes) const
+{
     if (encoding_ == Encoding::Utf8 || encoding_ == Encoding::Utf8WithBom) {
-        if (std::optional<QString> text = utf8(bytes)) {
-            into = std::move(*text);
-            return;
-        }
-        if (invalidUtf8Lines_++ == 0)
-            firstInvalidUtf8Line_ = number;
+        if (std::optional<QString> text = utf8(bytes))
+            return *text;
     }
-    windows1252(bytes, into);
+    QString text;
+    windows1252(bytes, text);
+    return text;
 }
 
 bool LineSource::next(Line &line)
@@ -214,7 +213,21 @@ bool LineSource::next(Line &line)
         (loneLineFeeds_ > 0 || std::memchr(bytes.data(), '\r', std::size_t(bytes.size()))))
         noteForeign(line.number);
     loneLineFeeds_ = 0;
-    decode(bytes, line.number, line.text);
+    line.bytes.truncate(0);
+    line.bytes.append(bytes.data(), bytes.size());
+    line.decoded = false;
+    if (encoding_ == Encoding::Ascii && hasHighByte(bytes))
+        encoding_ = utf8(bytes) ? Encoding::Utf8 : Encoding::Windows1252;
+    if (encoding_ == Encoding::Utf8 || encoding_ == Encoding::Utf8WithBom) {
+        line.decoded = true;
+        if (std::optional<QString> text = utf8(bytes)) {
+            line.text = std::move(*text);
+        } else {
+            if (invalidUtf8Lines_++ == 0)
+                firstInvalidUtf8Line_ = line.number;
+            windows1252(bytes, line.text);
+        }
+    }
     start_ = end + endLength;
     return true;
 }

@@ -19,17 +19,26 @@ public:
     enum class LineEnds { None, CrLf, Lf, Cr };
     enum class Encoding { Ascii, Windows1252, Utf8, Utf8WithBom };
 
+    // A line as bytes. Its text is made when asked for (text()), since most lines are only
+    // looked at for their fixed ASCII parts or joined to others first; a UTF-8 file's lines
+    // are decoded at once, so that lines that are not UTF-8 are counted.
     struct Line
     {
         qint64 number = 0;
+        QByteArray bytes;
         QString text;
+        bool decoded = false;
     };
 
     explicit LineSource(QIODevice &device);
 
-    // The next line without its line end, into `line` (whose text's storage is reused);
-    // false at the end of the file.
+    // The next line without its line end, into `line` (whose storage is reused); false at
+    // the end of the file.
     bool next(Line &line);
+
+    // The text of a line, and of bytes joined from lines, in the file's encoding.
+    QString text(const Line &line) const;
+    QString decode(QByteArrayView bytes) const;
 
     LineEnds lineEnds() const { return lineEnds_; }
     Encoding encoding() const { return encoding_; }
@@ -47,7 +56,6 @@ public:
 private:
     bool fill();
     qsizetype findLineEnd(qsizetype from, qsizetype *endLength);
-    void decode(QByteArrayView bytes, qint64 number, QString &into);
     void noteForeign(qint64 number);
 
     QIODevice &device_;

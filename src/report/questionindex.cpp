@@ -2,6 +2,7 @@
 #include "report/questionindex.h"
 
 #include "bank/markup.h"
+#include "records/codepage.h"
 
 #include <QRegularExpression>
 
@@ -59,17 +60,37 @@ QuestionIndex::QuestionIndex(const QStringList &content)
             while (prompts.size() < question)
                 prompts.append(QString());
             prompts[question - 1] = prompt;
-            places_.insert(key(entry), {assignment, question, EntryKind::Question});
-            exact_.insert(entry, {assignment, question, EntryKind::Question});
+            add(entry, assignment, question, EntryKind::Question);
         } else if (bank::markup::isAnswer(entry)) {
-            places_.insert(key(QStringView(entry).mid(2)),
-                           {assignment, question, EntryKind::Answer});
-            exact_.insert(entry.mid(2), {assignment, question, EntryKind::Answer});
+            add(entry.mid(2), assignment, question, EntryKind::Answer);
         } else {
-            places_.insert(key(entry), {assignment, question, EntryKind::Closing});
-            exact_.insert(entry, {assignment, question, EntryKind::Closing});
+            add(entry, assignment, question, EntryKind::Closing);
         }
     }
+}
+
+void QuestionIndex::add(const QString &recorded, int assignment, int question, EntryKind kind)
+{
+    const Place place{assignment, question, kind, recorded};
+    places_.insert(key(recorded), place);
+    exact_.insert(recorded, place);
+    const QByteArray utf8 = recorded.toUtf8();
+    exactBytes_.insert(utf8, place);
+    if (const auto windows1252 = records::codepage::encode(recorded);
+        windows1252 && *windows1252 != utf8)
+        exactBytes_.insert(*windows1252, place);
+}
+
+std::optional<QuestionIndex::Place> QuestionIndex::findBytes(const QByteArray &recordedLine,
+                                                             int assignment) const
+{
+    std::optional<Place> chosen;
+    for (auto it = exactBytes_.constFind(recordedLine);
+         it != exactBytes_.constEnd() && it.key() == recordedLine; ++it) {
+        if (!chosen || it->assignment == assignment)
+            chosen = *it;
+    }
+    return chosen;
 }
 
 std::optional<QuestionIndex::Place> QuestionIndex::find(const QString &recordedLine,

@@ -25,6 +25,7 @@ public:
         int assignment = 0;
         int question = 0;
         EntryKind kind = EntryKind::Question;
+        QString text; // the entry as a record holds it
     };
 
     // `content`: line-store entries in store order, as bank::assignmentContent() gives them.
@@ -34,6 +35,10 @@ public:
     // stands in more than one assignment, the place in `assignment` is taken.
     std::optional<Place> find(const QString &recordedLine, int assignment = 0) const;
 
+    // The same for a recorded line as the file holds it, in Windows-1252 or UTF-8 bytes, taken
+    // exactly; nothing when it is not found so (then decode it and ask find()).
+    std::optional<Place> findBytes(const QByteArray &recordedLine, int assignment = 0) const;
+
     int questionCount(int assignment) const;
     // The prompt without marker, number and the first question's count sentence.
     QString prompt(int assignment, int question) const;
@@ -41,9 +46,11 @@ public:
 
 private:
     static QString key(QStringView text);
+    void add(const QString &recorded, int assignment, int question, EntryKind kind);
 
     QMultiHash<QString, Place> places_; // text without trailing blanks -> places
     QMultiHash<QString, Place> exact_;
+    QMultiHash<QByteArray, Place> exactBytes_;
     QHash<int, QStringList> prompts_;
     QHash<int, QString> heads_;
 };

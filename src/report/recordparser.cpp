@@ -14,61 +14,80 @@ namespace {
 
 namespace text = records::fixedtext;
 
-const QString title = QStringLiteral("bexlorin");
+// The fixed texts are ASCII: a line is tested on its bytes, in Windows-1252 and UTF-8 alike.
+const QByteArray title("bexlorin");
+const QByteArray openingRule = text::openingRule.toLatin1();
+const QByteArray closingRule = text::closingRule.toLatin1();
+const QByteArray stampIndent = text::stampIndent.toLatin1();
+const QByteArray responseHead = text::responseHead.toLatin1();
+const QByteArray confidenceLabel = text::confidenceLabel.toLatin1();
+const QByteArray selfCritiqueLabel = text::selfCritiqueLabel.toLatin1();
+const QByteArray notesLabel = text::notesLabel.toLatin1();
+const QByteArray questionNumberLabel = text::questionNumberLabel.toLatin1() + ' ';
+const QByteArray assignmentLabel = text::assignmentLabel.toLatin1();
+const QByteArray lineEnd("\r\n");
 
 // Cheap tests first: they run on every line of every record.
-bool isOpeningRule(const QString &line)
+bool isOpeningRule(const QByteArray &line)
 {
-    return line.size() == text::openingRule.size() && line.front() == u'.' &&
-           line == text::openingRule;
+    return line.size() == openingRule.size() && line.front() == '.' && line == openingRule;
 }
 
-bool isAssignmentLine(const QString &line)
+bool isAssignmentLine(const QByteArray &line)
 {
-    return line.size() >= text::assignmentLabel.size() && line.front() == u'a' &&
-           line.startsWith(text::assignmentLabel);
+    return line.size() >= assignmentLabel.size() && line.front() == 'a' &&
+           line.startsWith(assignmentLabel);
 }
 
 // `pattern` with 9 standing for any digit: "99:99:99" and the like.
-bool hasForm(QStringView text, QStringView pattern)
+bool hasForm(QByteArrayView text, QByteArrayView pattern)
 {
     if (text.size() != pattern.size())
         return false;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (pattern[i] == u'9' ? !text[i].isDigit() || text[i].unicode() > u'9'
-                               : text[i] != pattern[i])
+        if (pattern[i] == '9' ? text[i] < '0' || text[i] > '9' : text[i] != pattern[i])
             return false;
     }
     return true;
 }
 
-bool isStamp(QStringView line, QStringView form)
+bool isStamp(const QByteArray &line, QByteArrayView form)
 {
-    return line.size() == text::stampIndent.size() + form.size() &&
-           line.startsWith(text::stampIndent) && hasForm(line.mid(text::stampIndent.size()), form);
+    return line.size() == stampIndent.size() + form.size() && line.startsWith(stampIndent) &&
+           hasForm(QByteArrayView(line).sliced(stampIndent.size()), form);
 }
 
-bool isTimeStamp(QStringView line)
+bool isTimeStamp(const QByteArray &line)
 {
-    return isStamp(line, u"99:99:99");
+    return isStamp(line, "99:99:99");
 }
 
-bool isDateAndTimeStamp(QStringView line)
+bool isDateAndTimeStamp(const QByteArray &line)
 {
-    return isStamp(line, u"99-99-999999:99:99");
+    return isStamp(line, "99-99-999999:99:99");
 }
 
-bool isDate(QStringView line)
+bool isDate(const QByteArray &line)
 {
-    return hasForm(line, u"99-99-9999");
+    return hasForm(line, "99-99-9999");
 }
 
 // "`questionNumber N " with N = assignment * 10000 + question; -1 when it is not one.
-qint64 questionNumberOf(QStringView line)
+qint64 questionNumberOf(const QByteArray &line)
 {
-    static const QRegularExpression numberLine(QStringLiteral("^`questionNumber (\\d+) $"));
-    const auto match = numberLine.match(line);
-    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+    if (!line.startsWith(questionNumberLabel) || !line.endsWith(' '))
+        return -1;
+    const QByteArrayView digits =
+        QByteArrayView(line).sliced(questionNumberLabel.size()).chopped(1);
+    if (digits.isEmpty() || digits.size() > 12)
+        return -1;
+    qint64 n = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n;
 }
 
 // A code line holds only characters of code 66 or more, and never 117.
@@ -92,43 +111,34 @@ std::optional<int> ratingNumber(const QString &typed)
     return std::nullopt;
 }
 
-// Lines joined with CR LF as they come; the last one is held apart, since it may turn out to
-// be the rating line. A single line is shared, not copied.
+// Lines joined with CR LF as they come, as bytes: decoded once, whole. The last line can be
+// taken off again, since it may turn out to be the rating line.
 class JoinedLines
 {
 public:
-    void add(QString line)
+    void add(QByteArrayView line)
     {
-        if (count_ > 1)
-            text_ += text::lineEnd;
         if (count_ > 0)
-            text_ += last_;
-        last_ = std::move(line);
+            bytes_ += lineEnd;
+        lastStart_ = bytes_.size();
+        bytes_ += line;
         ++count_;
     }
     bool isEmpty() const { return count_ == 0; }
-    const QString &last() const { return last_; }
-    QString takeLast()
+    QByteArrayView last() const { return QByteArrayView(bytes_).sliced(lastStart_); }
+    QByteArray takeLast()
     {
-        QString taken = std::move(last_);
-        // What is left is held as one line.
-        last_ = std::move(text_);
-        text_.clear();
-        count_ = count_ > 1 ? 1 : 0;
+        const QByteArray taken = bytes_.mid(lastStart_);
+        bytes_.truncate(count_ > 1 ? lastStart_ - lineEnd.size() : 0);
+        count_ = count_ > 1 ? 1 : 0; // what is left counts as one line from now on
+        lastStart_ = 0;
         return taken;
     }
-    QString joined() const
-    {
-        if (count_ <= 1)
-            return last_;
-        QString all;
-        all.reserve(text_.size() + 2 + last_.size());
-        return all.append(text_).append(text::lineEnd).append(last_);
-    }
+    const QByteArray &bytes() const { return bytes_; }
 
 private:
-    QString text_;
-    QString last_;
+    QByteArray bytes_;
+    qsizetype lastStart_ = 0;
     qsizetype count_ = 0;
 };
 
@@ -169,10 +179,10 @@ LineSource::Line RecordParser::take()
 bool RecordParser::startsRecord(qsizetype ahead)
 {
     const auto *rule = peek(ahead);
-    if (!rule || !isOpeningRule(rule->text))
+    if (!rule || !isOpeningRule(rule->bytes))
         return false;
     const auto *stamp = peek(ahead + 1);
-    return stamp && isTimeStamp(stamp->text);
+    return stamp && isTimeStamp(stamp->bytes);
 }
 
 // A code line, "assignment #", a head line and the title; or the same without the code line.
@@ -182,16 +192,16 @@ bool RecordParser::startsOpeningBlock(qsizetype ahead, bool *withCodeLine)
     const auto *second = peek(ahead + 1);
     if (!first || !second)
         return false;
-    const bool firstIsAssignment = isAssignmentLine(first->text);
-    if (!firstIsAssignment && !isAssignmentLine(second->text))
+    const bool firstIsAssignment = isAssignmentLine(first->bytes);
+    if (!firstIsAssignment && !isAssignmentLine(second->bytes))
         return false;
     const auto *third = peek(ahead + 2);
     const auto *fourth = peek(ahead + 3);
-    if (!firstIsAssignment && fourth && fourth->text == title) {
+    if (!firstIsAssignment && fourth && fourth->bytes == title) {
         *withCodeLine = true;
         return true;
     }
-    if (firstIsAssignment && third && third->text == title) {
+    if (firstIsAssignment && third && third->bytes == title) {
         *withCodeLine = false;
         return true;
     }
@@ -219,15 +229,14 @@ void RecordParser::parse(const Handlers &handlers)
             parseRecord();
         } else if (startsOpeningBlock(0, &withCodeLine)) {
             parseOpeningBlock(withCodeLine);
-        } else if (const auto *next = peek(1);
-                   peek(0)->text.startsWith(text::assignmentLabel) ||
-                   (next && next->text.startsWith(text::assignmentLabel))) {
+        } else if (const auto *next = peek(1); peek(0)->bytes.startsWith(assignmentLabel) ||
+                                               (next && next->bytes.startsWith(assignmentLabel))) {
             skipIncompleteOpeningBlock();
         } else {
             const LineSource::Line line = take();
             problem(line.number,
                     QStringLiteral("this line fits no record (an edit by hand?): \"%1\"")
-                        .arg(line.text.left(60)));
+                        .arg(source_.text(line).left(60)));
         }
     }
     reportFormat();
@@ -246,10 +255,10 @@ void RecordParser::parseOpeningBlock(bool withCodeLine)
     if (withCodeLine) {
         const LineSource::Line code = take();
         run_.line = code.number;
-        run_.codeLine = code.text;
-        run_.codeLineValid = isValidCodeLine(code.text);
+        run_.codeLine = source_.text(code);
+        run_.codeLineValid = isValidCodeLine(run_.codeLine);
         if (run_.codeLineValid) {
-            run_.codeNumber = records::codeNumberOf(code.text);
+            run_.codeNumber = records::codeNumberOf(run_.codeLine);
         } else {
             problem(code.number,
                     QStringLiteral("the code line of this run is not valid (it holds a "
@@ -258,23 +267,24 @@ void RecordParser::parseOpeningBlock(bool withCodeLine)
         }
     }
     const LineSource::Line assignment = take();
+    const QString assignmentLine = source_.text(assignment);
     if (!withCodeLine) {
         run_.line = assignment.number;
         problem(assignment.number,
                 QStringLiteral("this run has no code line before \"%1\": its code number is "
                                "unknown")
-                    .arg(assignment.text));
+                    .arg(assignmentLine));
     }
-    run_.assignmentText = assignment.text.mid(text::assignmentLabel.size());
+    run_.assignmentText = assignmentLine.mid(text::assignmentLabel.size());
     bool ok = false;
     run_.assignment = run_.assignmentText.trimmed().toInt(&ok);
     if (!ok)
         run_.assignment = 0;
-    run_.headLine = take().text;
+    run_.headLine = source_.text(take());
     take(); // the title, which startsOpeningBlock has seen
     const LineSource::Line *date = peek(0);
-    if (date && isDate(date->text)) {
-        run_.date = date->text;
+    if (date && isDate(date->bytes)) {
+        run_.date = QString::fromLatin1(date->bytes);
         const qint64 dateLine = take().number;
         if (!expectedDate_.isEmpty() && run_.date.left(5) != expectedDate_) {
             problem(dateLine, QStringLiteral("the run is dated %1 but the file name says %2")
@@ -314,21 +324,23 @@ void RecordParser::reportIncomplete(const Record &record, qint64 lastLine, const
 void RecordParser::parseRecord()
 {
     Record record;
+    entry_.clear();
     record.line = take().number;
     qint64 last = record.line;
     const LineSource::Line stamp = take();
     last = stamp.number;
-    record.time = stamp.text.mid(text::stampIndent.size());
+    record.time = QString::fromLatin1(QByteArrayView(stamp.bytes).sliced(stampIndent.size()));
     bool notes = false;
     qint64 questionNumber = -1;
-    if (const auto *line = peek(0); line && isDateAndTimeStamp(line->text)) {
+    if (const auto *line = peek(0); line && isDateAndTimeStamp(line->bytes)) {
         notes = true;
-        record.dateAndTime = line->text.mid(text::stampIndent.size());
+        record.dateAndTime =
+            QString::fromLatin1(QByteArrayView(line->bytes).sliced(stampIndent.size()));
         last = take().number;
     } else if (const auto *first = peek(0), *second = peek(1), *third = peek(2);
-               first && second && third && first->text.isEmpty() && second->text.isEmpty() &&
-               questionNumberOf(third->text) >= 0) {
-        questionNumber = questionNumberOf(third->text);
+               first && second && third && first->bytes.isEmpty() && second->bytes.isEmpty() &&
+               questionNumberOf(third->bytes) >= 0) {
+        questionNumber = questionNumberOf(third->bytes);
         take();
         take();
         last = take().number;
@@ -339,21 +351,21 @@ void RecordParser::parseRecord()
     for (;;) {
         const auto *line = peek(0);
         if (!line || breaksRecord(0)) {
-            record.recordedLine = lines.joined();
+            record.recordedLine = source_.decode(lines.bytes());
             record.complete = false;
             reportIncomplete(record, last, "inside its recorded line");
             finishRecord(record, last);
             return;
         }
-        if (isOpeningRule(line->text)) {
+        if (isOpeningRule(line->bytes)) {
             last = take().number;
             break;
         }
-        LineSource::Line taken = take();
+        const LineSource::Line taken = take();
         last = taken.number;
-        lines.add(std::move(taken.text));
+        lines.add(taken.bytes);
     }
-    record.recordedLine = lines.joined();
+    entry_ = lines.bytes();
     record.assignment = run_.assignment;
     if (questionNumber >= 0) {
         record.assignment = int(questionNumber / 10000);
@@ -369,9 +381,9 @@ void RecordParser::parseRecord()
         return;
     }
     qint64 missingHead = 0;
-    if (head->text.startsWith(text::notesLabel))
+    if (head->bytes.startsWith(notesLabel))
         notes = true;
-    else if (head->text == text::responseHead)
+    else if (head->bytes == responseHead)
         notes = false;
     else
         missingHead = head->number;
@@ -383,20 +395,20 @@ void RecordParser::parseRecord()
             record.complete = false;
             break;
         }
-        if (!first && line->text == text::closingRule) {
+        if (!first && line->bytes == closingRule) {
             last = take().number;
             break;
         }
-        LineSource::Line taken = take();
+        const LineSource::Line taken = take();
         last = taken.number;
-        if (first && taken.text == text::responseHead && !notes) {
+        if (first && taken.bytes == responseHead && !notes) {
             first = false;
             continue;
         }
-        if (first && notes && taken.text.startsWith(text::notesLabel))
-            lines.add(taken.text.mid(text::notesLabel.size()));
+        if (first && notes && taken.bytes.startsWith(notesLabel))
+            lines.add(QByteArrayView(taken.bytes).sliced(notesLabel.size()));
         else
-            lines.add(std::move(taken.text));
+            lines.add(taken.bytes);
         first = false;
     }
 
@@ -404,9 +416,9 @@ void RecordParser::parseRecord()
         record.kind = RecordKind::Note;
         if (record.dateAndTime.isEmpty())
             problem(record.line, QStringLiteral("this notes record has no date-and-time stamp"));
-    } else if (!lines.isEmpty() && (lines.last().startsWith(text::confidenceLabel) ||
-                                    lines.last().startsWith(text::selfCritiqueLabel))) {
-        const QString rating = lines.takeLast();
+    } else if (!lines.isEmpty() && (lines.last().startsWith(confidenceLabel) ||
+                                    lines.last().startsWith(selfCritiqueLabel))) {
+        const QString rating = source_.decode(lines.takeLast());
         const bool confidence = rating.startsWith(text::confidenceLabel);
         record.kind = confidence ? RecordKind::Question : RecordKind::Answer;
         record.hasRatingLine = true;
@@ -414,7 +426,7 @@ void RecordParser::parseRecord()
             rating.mid(confidence ? text::confidenceLabel.size() : text::selfCritiqueLabel.size());
         record.rating = ratingNumber(record.ratingTyped);
     }
-    record.response = lines.joined();
+    record.response = source_.decode(lines.bytes());
     if (!record.complete) {
         reportIncomplete(record, last, "before its closing rule");
     } else if (missingHead > 0) {
@@ -433,7 +445,14 @@ void RecordParser::finishRecord(Record &record, qint64 lastLine)
     Q_UNUSED(lastLine);
     if (!record.questionFromFile)
         record.assignment = run_.assignment;
-    const auto place = index_.find(record.recordedLine, record.assignment);
+    // Taken as written first; only a line that is not found so is decoded and looked up again.
+    std::optional<QuestionIndex::Place> place;
+    if (!entry_.isEmpty()) {
+        place = index_.findBytes(entry_, record.assignment);
+        record.recordedLine = place ? place->text : source_.decode(entry_);
+    }
+    if (!place)
+        place = index_.find(record.recordedLine, record.assignment);
     if (place && !record.questionFromFile) {
         record.assignment = place->assignment;
         record.question = place->question;

@@ -67,6 +67,7 @@ private:
     qsizetype aheadCount_ = 0;
     bool sourceDone_ = false;
     Run run_;
+    QByteArray entry_; // the recorded line of the record being read, as bytes
     bool haveRun_ = false;
     bool reportedNoRun_ = false;
 };
