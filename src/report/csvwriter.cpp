@@ -5,7 +5,6 @@
 
 #include <QIODevice>
 
-#include <algorithm>
 #include <cstring>
 
 namespace report {
@@ -63,12 +62,23 @@ void CsvWriter::addField(QStringView text)
     char *data = row_.data();
     char *end = encoder_.appendToBuffer(data + start + 1, text);
     qsizetype length = end - (data + start + 1);
-    const char *first = data + start + 1;
-    const auto holds = [&](char c) {
-        return std::memchr(first, c, std::size_t(length)) != nullptr;
-    };
-    const bool quote = holds(',') || holds('\r') || holds('\n');
-    const qsizetype quotes = holds('"') ? std::count(first, first + length, '"') : 0;
+    // One pass: commas and line breaks ask for quotes, quotes are doubled.
+    bool quote = false;
+    qsizetype quotes = 0;
+    for (const char *c = data + start + 1; c != end; ++c) {
+        switch (*c) {
+        case ',':
+        case '\r':
+        case '\n':
+            quote = true;
+            break;
+        case '"':
+            ++quotes;
+            break;
+        default:
+            break;
+        }
+    }
     if (!quote && quotes == 0) {
         std::memmove(data + start, data + start + 1, std::size_t(length));
         row_.resize(start + length);

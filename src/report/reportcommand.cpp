@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 #include <QTextStream>
 
 #include <memory>
@@ -30,7 +31,7 @@ QString where(const Problem &problem)
 }
 
 // The record files named by `inputs`, or the reason one cannot be used.
-QStringList expand(const QStringList &inputs, QString *error)
+QStringList expand(const QStringList &inputs, QString *error, QStringList *canonicals)
 {
     QStringList files;
     for (const QString &input : inputs) {
@@ -58,21 +59,16 @@ QStringList expand(const QStringList &inputs, QString *error)
     }
     // A file named twice (itself and through its folder) is read once.
     QStringList once;
-    QStringList seen;
+    QSet<QString> seen;
     for (const QString &file : std::as_const(files)) {
         const QString canonical = QFileInfo(file).canonicalFilePath();
         if (!seen.contains(canonical)) {
-            seen.append(canonical);
+            seen.insert(canonical);
             once.append(file);
+            canonicals->append(canonical);
         }
     }
     return once;
-}
-
-bool sameFile(const QString &a, const QString &b)
-{
-    const QString canonical = QFileInfo(a).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
 }
 
 // A remark for the CSV row: what a reader of the spreadsheet should know about the record.
@@ -113,18 +109,17 @@ QString htmlPathForFolder(const QString &folder, const QString &otherFolder)
 int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, QTextStream &err)
 {
     QString error;
-    const QStringList files = expand(inputs, &error);
+    QStringList canonicals;
+    const QStringList files = expand(inputs, &error, &canonicals);
     if (!error.isEmpty()) {
         err << "bexlorin-report: " << error << Qt::endl;
         return UsageError;
     }
     for (const QString &output : {outputs.csvPath, outputs.htmlPath}) {
-        for (const QString &file : files) {
-            if (!output.isEmpty() && sameFile(output, file)) {
-                err << "bexlorin-report: " << output << " is one of the record files read"
-                    << Qt::endl;
-                return UsageError;
-            }
+        const QString canonical = QFileInfo(output).canonicalFilePath();
+        if (!output.isEmpty() && !canonical.isEmpty() && canonicals.contains(canonical)) {
+            err << "bexlorin-report: " << output << " is one of the record files read" << Qt::endl;
+            return UsageError;
         }
     }
 
