@@ -208,6 +208,15 @@ bool LineSource::next(Line &line)
         endLength = 0;
     }
     line.number = ++number_;
+    // CR CR LF: a write cut short between CR and LF, closed by the next record's CR LF (or a
+    // transfer that doubled the CR). The extra CR belongs to the line end, not to the text.
+    if (lineEnds_ == LineEnds::CrLf && endLength == 2 && end > start_ &&
+        buffer_.at(end - 1) == '\r') {
+        --end;
+        ++endLength;
+        if (doubledCarriageReturns_++ == 0)
+            firstDoubledCarriageReturn_ = line.number;
+    }
     const QByteArrayView bytes(buffer_.constData() + start_, end - start_);
     if (lineEnds_ == LineEnds::CrLf &&
         (loneLineFeeds_ > 0 || std::memchr(bytes.data(), '\r', std::size_t(bytes.size()))))

@@ -45,6 +45,9 @@ public:
     // Lines whose line end differs from the convention, and lines holding a lone CR or LF.
     qint64 foreignLineEnds() const { return foreignLineEnds_; }
     qint64 firstForeignLineEnd() const { return firstForeignLineEnd_; }
+    // Lines that end in CR CR LF.
+    qint64 doubledCarriageReturns() const { return doubledCarriageReturns_; }
+    qint64 firstDoubledCarriageReturn() const { return firstDoubledCarriageReturn_; }
     // Lines of a UTF-8 file that are not UTF-8; they are read as Windows-1252.
     qint64 invalidUtf8Lines() const { return invalidUtf8Lines_; }
     qint64 firstInvalidUtf8Line() const { return firstInvalidUtf8Line_; }
@@ -69,6 +72,8 @@ private:
     Encoding encoding_ = Encoding::Ascii;
     qint64 foreignLineEnds_ = 0;
     qint64 firstForeignLineEnd_ = 0;
+    qint64 doubledCarriageReturns_ = 0;
+    qint64 firstDoubledCarriageReturn_ = 0;
     qint64 invalidUtf8Lines_ = 0;
     qint64 firstInvalidUtf8Line_ = 0;
     bool endsInsideLine_ = false;

@@ -232,6 +232,8 @@ void RecordParser::parse(const Handlers &handlers)
         } else if (const auto *next = peek(1); peek(0)->bytes.startsWith(assignmentLabel) ||
                                                (next && next->bytes.startsWith(assignmentLabel))) {
             skipIncompleteOpeningBlock();
+        } else if (openingRule.startsWith(peek(0)->bytes) && !peek(0)->bytes.isEmpty()) {
+            skipIncompleteRecordStart();
         } else {
             const LineSource::Line line = take();
             problem(line.number,
@@ -308,6 +310,20 @@ void RecordParser::skipIncompleteOpeningBlock()
         last = take().number;
     problem(first, QStringLiteral("incomplete opening block (lines %1 to %2): it stops before "
                                   "its title and date, as an interrupted write leaves it")
+                       .arg(first)
+                       .arg(last));
+}
+
+// An opening rule, or the start of one, that no time stamp follows: what an interrupted write
+// leaves of the beginning of a record. Up to the next record or run.
+void RecordParser::skipIncompleteRecordStart()
+{
+    const qint64 first = take().number;
+    qint64 last = first;
+    while (peek(0) && !breaksRecord(0))
+        last = take().number;
+    problem(first, QStringLiteral("incomplete record (lines %1 to %2): it stops before its time "
+                                  "stamp, as an interrupted write leaves it")
                        .arg(first)
                        .arg(last));
 }
@@ -508,6 +524,14 @@ void RecordParser::reportFormat()
                 QStringLiteral("%1 line(s) with other line ends than the rest of the file, the "
                                "first here: the file has been edited or pieced together")
                     .arg(s.foreignLineEnds()));
+    if (s.doubledCarriageReturns() > 0)
+        problem(s.firstDoubledCarriageReturn(),
+                QStringLiteral("%1 line(s) end in CR CR LF, the first here (a write cut short "
+                               "between CR and LF and closed by the next record, or a transfer "
+                               "that doubled the CR); the extra CR is read as part of the line "
+                               "end")
+                    .arg(s.doubledCarriageReturns()),
+                true);
     if (s.encoding() == Encoding::Utf8)
         problem(0,
                 QStringLiteral("the file was re-saved as UTF-8 (it is written as "

@@ -49,6 +49,7 @@ private:
 
     void parseOpeningBlock(bool withCodeLine);
     void skipIncompleteOpeningBlock();
+    void skipIncompleteRecordStart();
     void parseRecord();
     void finishRecord(Record &record, qint64 lastLine);
     void reportIncomplete(const Record &record, qint64 lastLine, const char *where);

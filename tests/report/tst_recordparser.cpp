@@ -2,6 +2,7 @@
 #include "parsedfile.h"
 #include "records/codepage.h"
 #include "records/recordcomposition.h"
+#include "records/recordfiles.h"
 #include "walkedrun.h"
 
 #include <QStringDecoder>
@@ -236,6 +237,57 @@ private slots:
                                        : LineSource::Encoding::Utf8);
     }
 
+    // A record cut short at any byte, then the drill program's own writer appending the next
+    // record (it closes the torn line with CR LF first): the reader names the incomplete
+    // record, reads the next one whole, and reports nothing when all of the record's text got
+    // through (only its line end was cut).
+    void cutAnywhereThenAppended()
+    {
+        const QByteArray whole = fileBytesOf(firstAssignment_.send);
+        const QByteArray recordStart =
+            "\r\n" + records::codepage::encode(records::fixedtext::openingRule).value() + "\r\n" +
+            QByteArray(36, ' ');
+        const qsizetype start = whole.lastIndexOf(recordStart) + 2;
+        QVERIFY(start > 2);
+        QList<qsizetype> cuts;
+        for (qsizetype p = start; p < whole.size(); ++p) {
+            const bool nearLineEnd = whole.mid(p - 1, 3).contains('\r');
+            if (p < start + 60 || p > whole.size() - 4 || nearLineEnd || p % 11 == 0)
+                cuts.append(p);
+        }
+        const QString next =
+            records::responseRecord(records::RecordFile::Send, QStringLiteral("10:00:00"), 0,
+                                    {firstQuestion, QStringLiteral("after the cut")},
+                                    records::Rating::Confidence, QStringLiteral("2"));
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        for (const qsizetype cut : std::as_const(cuts)) {
+            const QString path = dir.filePath(QStringLiteral("send_0303Cut_%1.txt").arg(cut));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(whole.left(cut)), cut);
+            file.close();
+            records::RecordFiles writer({path});
+            QVERIFY(!writer.openAndAppend({next}));
+
+            const ParsedFile parsed = parseBytes(fileBytesOf(path), path);
+            const QByteArray where = "cut at byte " + QByteArray::number(cut) + " of " +
+                                     QByteArray::number(whole.size()) + ": " +
+                                     describe(parsed.problems).toUtf8();
+            const bool textWhole = cut == start || cut >= whole.size() - 2;
+            const QList<report::Problem> found = parsed.realProblems();
+            QVERIFY2(found.size() == (textWhole ? 0 : 1), where);
+            if (!textWhole)
+                QVERIFY2(found.first().text.startsWith(u"incomplete record"), where);
+            QVERIFY2(!parsed.records.isEmpty(), where);
+            const Record &last = parsed.records.last();
+            QVERIFY2(last.complete, where);
+            QCOMPARE(last.response, QStringLiteral("after the cut"));
+            QCOMPARE(last.ratingTyped, QStringLiteral("2"));
+            QCOMPARE(last.question, 1);
+        }
+    }
+
     // Hand-made files with each fault the reader must name, with its line.
     void problems_data()
     {
@@ -381,7 +433,12 @@ private slots:
         const ParsedFile parsed = parseBytes(block() + response(firstQuestion, text, c), sendName);
         QCOMPARE(parsed.records.size(), 1);
         QCOMPARE(parsed.records.first().response, text);
-        QCOMPARE(parsed.records.first().ratingTyped, QString(c));
+        // A CR at the very end of a line reads as CR CR LF: what a write cut between CR and LF
+        // leaves once the next record is appended. It is taken as part of the line end, and
+        // said so.
+        const bool endsInCr = code == '\r';
+        QCOMPARE(parsed.records.first().ratingTyped, endsInCr ? QString() : QString(c));
+        QCOMPARE(describe(parsed.problems).contains(QStringLiteral("CR CR LF")), endsInCr);
         QCOMPARE(parsed.records.first().question, 1);
         // A lone CR or LF never comes from the drill program: the reader says where it is.
         const bool lineEnd = code == '\r' || code == '\n';
