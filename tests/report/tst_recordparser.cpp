@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "bank/assignmentcontent.h"
 #include "parsedfile.h"
 #include "records/codepage.h"
 #include "records/recordcomposition.h"
@@ -390,6 +391,78 @@ private slots:
         QCOMPARE(file.taken(), head.size() + records * record.size());
         QVERIFY2(furthestAhead <= 64 * 1024 + 4 * record.size(),
                  qPrintable(QString::number(furthestAhead)));
+    }
+
+    // What the table and the page say of a run: questions answered, mean ratings, notes, the
+    // calibration cells (a confidence paired with the self-critique of the worked answer that
+    // follows it) and the time between records, counted for the later record's question.
+    void runSums()
+    {
+        QStringList questions;
+        QStringList answers;
+        for (const QString &entry : bank::assignmentContent()) {
+            if (entry.startsWith(u"002.  "))
+                break;
+            if (entry.startsWith(u"`q"))
+                questions.append(entry);
+            else if (entry.startsWith(u"`a"))
+                answers.append(entry.mid(2));
+        }
+        const auto record = [](const char *time, const QString &entry, records::Rating kind,
+                               const char *rating) {
+            return cp1252(records::responseRecord(
+                records::RecordFile::Send, QString::fromLatin1(time), 0,
+                {entry, QStringLiteral("r")}, kind, QString::fromLatin1(rating)));
+        };
+        using records::Rating;
+        const QByteArray bytes =
+            block() + record("09:00:00", questions[0], Rating::Confidence, "3") +
+            record("09:02:00", answers[0], Rating::SelfCritique, "1") +
+            record("09:05:00", questions[1], Rating::Confidence, "0") +
+            record("09:06:30", answers[1], Rating::SelfCritique, "2") +
+            record("09:10:30", questions[2], Rating::Confidence, "3") +
+            record("09:11:00", answers[2], Rating::SelfCritique, "1") +
+            // A rating that is no number counts nowhere; an answer with no confidence before it
+            // goes into no cell.
+            record("09:12:00", questions[3], Rating::Confidence, "sure") +
+            record("09:14:00", answers[3], Rating::SelfCritique, "3") +
+            cp1252(records::notesRecord(QStringLiteral("09:15:00"),
+                                        QStringLiteral("03-03-202609:15:00"),
+                                        {answers[3], records::notesLine(QStringLiteral("n"))}));
+
+        const report::QuestionIndex &index = builtInIndex();
+        report::Gradebook book(index, true);
+        book.beginFile(sendName);
+        QByteArray copy = bytes;
+        QBuffer buffer(&copy);
+        buffer.open(QIODevice::ReadOnly);
+        report::RecordParser parser(buffer, sendName, report::RecordParser::FileKind::Send, index,
+                                    QStringLiteral("03-03"));
+        report::RecordParser::Handlers handlers;
+        handlers.run = [&](const report::Run &run) { book.addRun(run); };
+        handlers.record = [&](const report::Run &, const Record &r) { book.addRecord(r); };
+        handlers.problem = [&](const report::Problem &p) { book.addProblem(p); };
+        parser.parse(handlers);
+
+        QCOMPARE(book.runs().size(), 1);
+        const report::RunSummary &run = book.runs().first();
+        QCOMPARE(run.student, QStringLiteral("Sam Student"));
+        QCOMPARE(run.answered.size(), 4);
+        QCOMPARE(run.questions, 18);
+        QCOMPARE(run.meanConfidence().value(), 2.0);         // 3, 0, 3
+        QCOMPARE(run.meanSelfCritique().value(), 7.0 / 4.0); // 1, 2, 1, 3
+        QCOMPARE(run.notes, 1);
+        QCOMPARE(run.firstTime, QStringLiteral("09:00:00"));
+        QCOMPARE(run.lastTime, QStringLiteral("09:15:00"));
+        report::CalibrationGrid expected{};
+        expected[3][1] = 2;
+        expected[0][2] = 1;
+        QVERIFY(run.calibration == expected);
+        QVERIFY(book.classCalibration() == expected);
+        const QMap<int, int> seconds{{1, 120}, {2, 180 + 90}, {3, 240 + 30}, {4, 60 + 120 + 60}};
+        QCOMPARE(run.secondsPerQuestion, seconds);
+        QVERIFY(!book.hasProblems());
+        QCOMPARE(run.details.value(4).notes, QStringList{QStringLiteral("n")});
     }
 
     // A rating that is not 0..3 is kept as typed and noted, without failing the file.
