@@ -150,7 +150,7 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
 
     for (const QString &path : files) {
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
             err << "bexlorin-report: " << path << ": cannot be opened: " << file.errorString()
                 << Qt::endl;
             return UsageError;
