@@ -370,7 +370,7 @@ void RecordParser::parseRecord()
             record.recordedLine = source_.decode(lines.bytes());
             record.complete = false;
             reportIncomplete(record, last, "inside its recorded line");
-            finishRecord(record, last);
+            finishRecord(record);
             return;
         }
         if (isOpeningRule(line->bytes)) {
@@ -393,7 +393,7 @@ void RecordParser::parseRecord()
     if (!head || breaksRecord(0)) {
         record.complete = false;
         reportIncomplete(record, last, "before its response");
-        finishRecord(record, last);
+        finishRecord(record);
         return;
     }
     qint64 missingHead = 0;
@@ -452,13 +452,12 @@ void RecordParser::parseRecord()
                     .arg(notes ? text::notesLabel.trimmed().toString()
                                : text::responseHead.trimmed().toString()));
     }
-    finishRecord(record, last);
+    finishRecord(record);
 }
 
 // Names the record's question and hands it on.
-void RecordParser::finishRecord(Record &record, qint64 lastLine)
+void RecordParser::finishRecord(Record &record)
 {
-    Q_UNUSED(lastLine);
     if (!record.questionFromFile)
         record.assignment = run_.assignment;
     // Taken as written first; only a line that is not found so is decoded and looked up again.

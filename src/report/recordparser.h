@@ -51,7 +51,7 @@ private:
     void skipIncompleteOpeningBlock();
     void skipIncompleteRecordStart();
     void parseRecord();
-    void finishRecord(Record &record, qint64 lastLine);
+    void finishRecord(Record &record);
     void reportIncomplete(const Record &record, qint64 lastLine, const char *where);
     void problem(qint64 line, const QString &text, bool notice = false);
     void reportFormat();
