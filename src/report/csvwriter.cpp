@@ -5,6 +5,7 @@
 
 #include <QIODevice>
 
+#include <charconv>
 #include <cstring>
 
 namespace report {
@@ -52,6 +53,42 @@ QString CsvWriter::kindText(RecordKind kind)
 }
 
 // Fields are encoded straight into the row, and quoted there when they need it.
+// Eight bytes at a time: most fields hold none of the four characters.
+bool CsvWriter::needsQuotes(QByteArrayView bytes)
+{
+    constexpr quint64 ones = 0x0101010101010101ull;
+    const auto holds = [](quint64 word, uchar c) {
+        const quint64 x = word ^ (ones * c);
+        return ((x - ones) & ~x & (ones << 7)) != 0;
+    };
+    const char *data = bytes.data();
+    qsizetype i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, 8);
+        if (holds(word, ',') || holds(word, '"') || holds(word, '\r') || holds(word, '\n'))
+            return true;
+    }
+    for (; i < bytes.size(); ++i) {
+        const char c = data[i];
+        if (c == ',' || c == '"' || c == '\r' || c == '\n')
+            return true;
+    }
+    return false;
+}
+
+void CsvWriter::addNumber(std::optional<int> number)
+{
+    if (fieldInRow_)
+        row_ += ',';
+    fieldInRow_ = true;
+    if (!number)
+        return;
+    char digits[16];
+    const auto written = std::to_chars(digits, digits + sizeof digits, *number);
+    row_.append(digits, written.ptr - digits);
+}
+
 void CsvWriter::addField(QStringView text)
 {
     if (fieldInRow_)
@@ -62,7 +99,12 @@ void CsvWriter::addField(QStringView text)
     char *data = row_.data();
     char *end = encoder_.appendToBuffer(data + start + 1, text);
     qsizetype length = end - (data + start + 1);
-    // One pass: commas and line breaks ask for quotes, quotes are doubled.
+    if (!needsQuotes(QByteArrayView(data + start + 1, length))) {
+        std::memmove(data + start, data + start + 1, std::size_t(length));
+        row_.resize(start + length);
+        return;
+    }
+    // Commas and line breaks ask for quotes, quotes are doubled.
     bool quote = false;
     qsizetype quotes = 0;
     for (const char *c = data + start + 1; c != end; ++c) {
@@ -136,12 +178,12 @@ void CsvWriter::writeRecord(const RunSummary &run, const Record &record, const Q
     addField(run.file);
     addField(run.date);
     addField(run.assignmentText);
-    addField(run.codeNumber ? QString::number(*run.codeNumber) : QString());
-    addField(record.question > 0 ? QString::number(record.question) : QString());
+    addNumber(run.codeNumber);
+    addNumber(record.question > 0 ? std::optional<int>(record.question) : std::nullopt);
     addField(kindText(record.kind));
     addField(record.time);
     addField(record.ratingTyped);
-    addField(record.rating ? QString::number(*record.rating) : QString());
+    addNumber(record.rating);
     addField(record.response);
     addField(remark);
     endRow();

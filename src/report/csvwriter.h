@@ -32,6 +32,8 @@ public:
 private:
     void writeRow(const QStringList &fields);
     void addField(QStringView text);
+    void addNumber(std::optional<int> number);
+    static bool needsQuotes(QByteArrayView bytes);
     void endRow();
     void flushRows();
 

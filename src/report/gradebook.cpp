@@ -118,17 +118,20 @@ void Gradebook::addRecord(const Record &record)
         if (record.rating) {
             run.confidenceSum += *record.rating;
             ++run.confidenceCount;
-            run.pendingConfidence.insert(record.question, *record.rating);
+            if (std::size_t(record.question) >= run.pendingConfidence.size())
+                run.pendingConfidence.resize(std::size_t(record.question) + 1, -1);
+            run.pendingConfidence[std::size_t(record.question)] = qint8(*record.rating);
         }
         break;
     case RecordKind::Answer:
         if (record.rating) {
             run.selfCritiqueSum += *record.rating;
             ++run.selfCritiqueCount;
-            const auto pending = run.pendingConfidence.constFind(record.question);
-            if (pending != run.pendingConfidence.constEnd()) {
-                ++run.calibration[std::size_t(*pending)][std::size_t(*record.rating)];
-                run.pendingConfidence.erase(pending);
+            const std::size_t question = std::size_t(record.question);
+            if (question < run.pendingConfidence.size() && run.pendingConfidence[question] >= 0) {
+                const std::size_t confidence = std::size_t(run.pendingConfidence[question]);
+                ++run.calibration[confidence][std::size_t(*record.rating)];
+                run.pendingConfidence[question] = -1;
             }
         }
         break;

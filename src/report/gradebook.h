@@ -12,6 +12,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace report {
 
@@ -63,7 +64,7 @@ struct RunSummary
     std::optional<double> meanSelfCritique() const;
 
     // While the run is read.
-    QHash<int, int> pendingConfidence;
+    std::vector<qint8> pendingConfidence; // by question; -1: none
     int previousSecond = -1;
 };
 
