@@ -18,13 +18,16 @@ namespace {
 
 const QString runDate = QStringLiteral("03-03-2026");
 
-// The question and answer entries of the built-in assignments without their markers.
+// The question and answer entries of the built-in assignments as the records hold them: a
+// question with its marker and number, a worked answer without its marker.
 const QStringList &entries()
 {
     static const QStringList shown = [] {
         QStringList lines;
         for (const QString &entry : bank::assignmentContent()) {
-            if (entry.startsWith(u"`q") || entry.startsWith(u"`a"))
+            if (entry.startsWith(u"`q"))
+                lines.append(entry);
+            else if (entry.startsWith(u"`a"))
                 lines.append(entry.mid(2));
         }
         return lines;
@@ -115,13 +118,13 @@ QByteArray notesRecords(int count)
     return bytes;
 }
 
-QByteArray sendFile(qsizetype minimumBytes)
+QByteArray sendFile(qsizetype minimumBytes, int firstRun)
 {
     constexpr int recordsPerRun = 40;
     QByteArray bytes;
     for (int record = 0; bytes.size() < minimumBytes; ++record) {
         if (record % recordsPerRun == 0)
-            bytes += encoded(openingBlock(record / recordsPerRun));
+            bytes += encoded(openingBlock(firstRun + record / recordsPerRun));
         // About one record in five is a note.
         bytes += encoded(record % 5 == 4 ? notesRecord(record)
                                          : responseRecord(records::RecordFile::Send, record));

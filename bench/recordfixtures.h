@@ -18,8 +18,9 @@ QByteArray responseRecords(records::RecordFile file, int count);
 QByteArray notesRecords(int count);
 
 // A send file of at least `minimumBytes`: runs' opening blocks, each followed by the send
-// copies of that run's response and notes records.
-QByteArray sendFile(qsizetype minimumBytes);
+// copies of that run's response and notes records. Runs are numbered from `firstRun`, which
+// makes their code lines.
+QByteArray sendFile(qsizetype minimumBytes, int firstRun = 0);
 
 // Appends `bytes` to the file at `path` and flushes it to stable storage.
 bool appendAndSync(const QString &path, const QByteArray &bytes);

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+// The instructor's reader on a term's worth of send files: 1,000 files of about 100 KB, made
+// by the record functions, reported to CSV by bexlorin-report as a child process, against
+// `cat` of the same files to /dev/null as the floor. Both read from the page cache (the files
+// were just written, and one untimed warm-up of each runs first). Wall time from fork to the
+// end of wait4, peak RSS from wait4; rounds alternate between the two.
+#include "figures.h"
+#include "recordfixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Sample
+{
+    double wallMs = 0;
+    double peakRssMb = 0;
+    int status = -1;
+};
+
+// Runs `arguments` with stdout and stderr on /dev/null.
+Sample runOnce(const std::vector<std::string> &arguments)
+{
+    std::vector<char *> argv;
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    const auto start = bench::Clock::now();
+    const pid_t child = fork();
+    if (child < 0) {
+        std::perror("fork");
+        std::exit(1);
+    }
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child) {
+        std::perror("wait4");
+        std::exit(1);
+    }
+    const auto end = bench::Clock::now();
+    return {bench::microsecondsBetween(start, end) / 1000.0, double(usage.ru_maxrss) / 1024.0,
+            WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const int files = bench::countOption(argc, argv, "--files", 1000);
+    const int rounds = bench::countOption(argc, argv, "--rounds", 5);
+    const int kilobytes = bench::countOption(argc, argv, "--kilobytes", 100);
+
+    QTemporaryDir folder;
+    QTemporaryDir out;
+    if (!folder.isValid() || !out.isValid())
+        return 1;
+    // --keep: leave the files in the temporary folder, for profiling by hand.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--keep") == 0) {
+            folder.setAutoRemove(false);
+            bench::progress("files kept in %s", qPrintable(folder.path()));
+        }
+    }
+    std::vector<std::string> cat{"cat"};
+    qint64 total = 0;
+    for (int i = 0; i < files; ++i) {
+        const QString path =
+            QDir(folder.path())
+                .filePath(QStringLiteral("send_0303Student_%1.txt").arg(i, 4, 10, QChar(u'0')));
+        const QByteArray bytes = bench::fixtures::sendFile(qsizetype(kilobytes) * 1024, i * 100);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return 1;
+        total += bytes.size();
+        cat.push_back(path.toStdString());
+    }
+    bench::progress("%d send files, %.1f MB in all", files, double(total) / 1e6);
+
+    const std::string csv = QDir(out.path()).filePath(QStringLiteral("report.csv")).toStdString();
+    const std::vector<std::string> report{BEXLORIN_REPORT, "--csv", csv,
+                                          folder.path().toStdString()};
+    runOnce(cat);
+    const Sample warm = runOnce(report);
+    std::vector<double> catMs, catRss, reportMs, reportRss;
+    for (int round = 0; round < rounds; ++round) {
+        const Sample floor = runOnce(cat);
+        const Sample read = runOnce(report);
+        catMs.push_back(floor.wallMs);
+        catRss.push_back(floor.peakRssMb);
+        reportMs.push_back(read.wallMs);
+        reportRss.push_back(read.peakRssMb);
+        bench::progress("round %d: cat %.0f ms, report %.0f ms, %.1f MiB, status %d", round + 1,
+                        floor.wallMs, read.wallMs, read.peakRssMb, read.status);
+    }
+    const std::string of = " (median of " + std::to_string(rounds) + ")";
+    const std::string what =
+        std::to_string(files) + " send files of " + std::to_string(kilobytes) + " KB";
+    bench::row("cat of " + what + " to /dev/null" + of,
+               bench::fixed(bench::median(catMs), 0) + " ms");
+    bench::row("bexlorin-report --csv of " + what + of,
+               bench::fixed(bench::median(reportMs), 0) + " ms");
+    bench::ratioRow("bexlorin-report --csv / cat", bench::median(reportMs) / bench::median(catMs),
+                    5.0);
+    const double rss = bench::median(reportRss);
+    bench::row("bexlorin-report --csv, peak RSS" + of, bench::fixed(rss, 1) + " MiB", "< 50 MiB",
+               rss < 50.0 ? "yes" : "no");
+    bench::row("bexlorin-report exit status (0: read without problems)",
+               std::to_string(warm.status), "0", warm.status == 0 ? "yes" : "no");
+    return 0;
+}

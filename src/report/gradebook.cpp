@@ -1,0 +1,193 @@
+// SPDX-License-Identifier: MIT
+#include "report/gradebook.h"
+
+#include "report/questionindex.h"
+
+namespace report {
+
+namespace {
+
+// Seconds since midnight of "hh:mm:ss"; -1 for anything else.
+int secondsOf(QStringView time)
+{
+    if (time.size() != 8 || time[2] != u':' || time[5] != u':')
+        return -1;
+    int parts[3] = {};
+    for (int part = 0; part < 3; ++part) {
+        const QChar tens = time[part * 3];
+        const QChar ones = time[part * 3 + 1];
+        if (!tens.isDigit() || !ones.isDigit())
+            return -1;
+        parts[part] = tens.digitValue() * 10 + ones.digitValue();
+    }
+    if (parts[0] > 23 || parts[1] > 59 || parts[2] > 59)
+        return -1;
+    return parts[0] * 3600 + parts[1] * 60 + parts[2];
+}
+
+} // namespace
+
+std::optional<double> RunSummary::meanConfidence() const
+{
+    if (confidenceCount == 0)
+        return std::nullopt;
+    return double(confidenceSum) / confidenceCount;
+}
+
+std::optional<double> RunSummary::meanSelfCritique() const
+{
+    if (selfCritiqueCount == 0)
+        return std::nullopt;
+    return double(selfCritiqueSum) / selfCritiqueCount;
+}
+
+Gradebook::Gradebook(const QuestionIndex &index, bool keepDetails)
+    : index_(index)
+    , keepDetails_(keepDetails)
+{}
+
+void Gradebook::beginFile(const QString &path)
+{
+    path_ = path;
+    name_ = RecordFileName::of(path);
+    runInFile_ = false;
+}
+
+RunSummary &Gradebook::newRun()
+{
+    RunSummary &summary = runs_.emplace_back();
+    summary.student = name_.student;
+    summary.file = path_;
+    summary.name = name_;
+    runInFile_ = true;
+    return summary;
+}
+
+void Gradebook::addRun(const Run &run)
+{
+    RunSummary &summary = newRun();
+    summary.line = run.line;
+    summary.date = run.date;
+    summary.assignment = run.assignment;
+    summary.assignmentText = run.assignmentText;
+    summary.codeLine = run.codeLine;
+    if (run.codeLineValid)
+        summary.codeNumber = run.codeNumber;
+    summary.questions = index_.questionCount(run.assignment);
+
+    if (run.codeLine.isEmpty())
+        return;
+    // A master file and a send file hold the same runs; twice in files of one kind is a copy.
+    const QString key = name_.kindText() + u'\n' + run.codeLine;
+    const QString here = QStringLiteral("%1, line %2").arg(path_).arg(run.line);
+    if (const auto seen = seenRuns_.constFind(key); seen != seenRuns_.constEnd()) {
+        addProblem({path_, run.line,
+                    QStringLiteral("the same run (the same code line) appeared before, in %1")
+                        .arg(*seen)});
+    } else {
+        seenRuns_.insert(key, here);
+    }
+}
+
+void Gradebook::addRecord(const Record &record)
+{
+    if (!runInFile_)
+        newRun();
+    RunSummary &run = runs_.back();
+    ++run.records;
+    if (run.firstTime.isEmpty())
+        run.firstTime = record.time;
+    run.lastTime = record.time;
+
+    const int second = secondsOf(record.time);
+    if (second >= 0) {
+        if (run.previousSecond >= 0 && record.question > 0) {
+            int spent = second - run.previousSecond;
+            if (spent < 0)
+                spent += 24 * 3600; // past midnight
+            run.secondsPerQuestion[record.question] += spent;
+        }
+        run.previousSecond = second;
+    }
+
+    const bool sameAssignment = record.assignment == run.assignment || run.assignment == 0;
+    switch (record.kind) {
+    case RecordKind::Question:
+        if (record.question > 0 && sameAssignment)
+            run.answered.insert(record.question, true);
+        if (record.rating) {
+            run.confidenceSum += *record.rating;
+            ++run.confidenceCount;
+            if (std::size_t(record.question) >= run.pendingConfidence.size())
+                run.pendingConfidence.resize(std::size_t(record.question) + 1, -1);
+            run.pendingConfidence[std::size_t(record.question)] = qint8(*record.rating);
+        }
+        break;
+    case RecordKind::Answer:
+        if (record.rating) {
+            run.selfCritiqueSum += *record.rating;
+            ++run.selfCritiqueCount;
+            const std::size_t question = std::size_t(record.question);
+            if (question < run.pendingConfidence.size() && run.pendingConfidence[question] >= 0) {
+                const std::size_t confidence = std::size_t(run.pendingConfidence[question]);
+                ++run.calibration[confidence][std::size_t(*record.rating)];
+                run.pendingConfidence[question] = -1;
+            }
+        }
+        break;
+    case RecordKind::Note:
+        ++run.notes;
+        break;
+    case RecordKind::Response:
+        break;
+    }
+
+    if (!keepDetails_)
+        return;
+    QuestionDetail &detail = run.details[record.question];
+    switch (record.kind) {
+    case RecordKind::Question:
+    case RecordKind::Response:
+        detail.responses.append(record.response);
+        if (record.hasRatingLine)
+            detail.confidence.append(record.ratingTyped);
+        break;
+    case RecordKind::Answer:
+        detail.answerResponses.append(record.response);
+        detail.selfCritique.append(record.ratingTyped);
+        break;
+    case RecordKind::Note:
+        detail.notes.append(record.response);
+        break;
+    }
+}
+
+void Gradebook::addProblem(const Problem &problem)
+{
+    problems_.append(problem);
+    if (!problem.notice && runInFile_ && !runs_.isEmpty())
+        ++runs_.back().problems;
+}
+
+bool Gradebook::hasProblems() const
+{
+    for (const Problem &problem : problems_) {
+        if (!problem.notice)
+            return true;
+    }
+    return false;
+}
+
+CalibrationGrid Gradebook::classCalibration() const
+{
+    CalibrationGrid sum{};
+    for (const RunSummary &run : runs_) {
+        for (std::size_t c = 0; c < 4; ++c) {
+            for (std::size_t s = 0; s < 4; ++s)
+                sum[c][s] += run.calibration[c][s];
+        }
+    }
+    return sum;
+}
+
+} // namespace report

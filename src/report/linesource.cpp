@@ -1,0 +1,244 @@
+// SPDX-License-Identifier: MIT
+#include "report/linesource.h"
+
+#include "records/codepage.h"
+
+#include <QIODevice>
+#include <QStringDecoder>
+
+#include <cstring>
+
+namespace report {
+
+namespace {
+
+constexpr qint64 chunkSize = 64 * 1024;
+const QByteArray bom("\xEF\xBB\xBF");
+
+// Eight bytes at a time: most lines of a record file are plain ASCII.
+bool hasHighByte(QByteArrayView bytes)
+{
+    const char *data = bytes.data();
+    qsizetype i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, 8);
+        if (word & 0x8080808080808080ull)
+            return true;
+    }
+    for (; i < bytes.size(); ++i) {
+        if (uchar(data[i]) >= 0x80)
+            return true;
+    }
+    return false;
+}
+
+// Windows-1252 is Latin-1 but for 0x80..0x9F: convert at Latin-1's speed, then mend those.
+// Into `text`, reusing its storage: a line costs no allocation of its own once the reader
+// has let go of the line that had the same place before.
+void windows1252(QByteArrayView bytes, QString &text)
+{
+    text.truncate(0);
+    text.append(QLatin1String(bytes.data(), bytes.size()));
+    if (!hasHighByte(bytes))
+        return;
+    const char *data = bytes.data();
+    QChar *out = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar byte = uchar(data[i]);
+        if (byte >= 0x80 && byte <= 0x9F)
+            out[i] = records::codepage::characterOf(byte);
+    }
+}
+
+std::optional<QString> utf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+LineSource::LineSource(QIODevice &device)
+    : device_(device)
+{}
+
+bool LineSource::fill()
+{
+    if (atEnd_)
+        return false;
+    if (start_ > 0) {
+        buffer_.remove(0, start_);
+        start_ = 0;
+    }
+    const qsizetype had = buffer_.size();
+    buffer_.resize(had + chunkSize);
+    const qint64 got = device_.read(buffer_.data() + had, chunkSize);
+    if (got < 0) {
+        readFailed_ = true;
+        readError_ = device_.errorString();
+    }
+    buffer_.resize(had + qMax<qint64>(got, 0));
+    if (got <= 0)
+        atEnd_ = true;
+    return got > 0;
+}
+
+// Where the next line ends in the buffer, from `from` on; -1 when more bytes are needed to
+// tell. Decides the convention at the first line end of the file.
+qsizetype LineSource::findLineEnd(qsizetype from, qsizetype *endLength)
+{
+    const char *data = buffer_.constData();
+    const qsizetype size = buffer_.size();
+    const auto find = [&](qsizetype at, char c) -> qsizetype {
+        if (at >= size)
+            return -1;
+        const void *found = std::memchr(data + at, c, std::size_t(size - at));
+        return found ? static_cast<const char *>(found) - data : -1;
+    };
+    switch (lineEnds_) {
+    case LineEnds::None:
+        for (qsizetype i = from; i < size; ++i) {
+            const char c = data[i];
+            if (c != '\r' && c != '\n')
+                continue;
+            if (c == '\r' && i + 1 == size && !atEnd_)
+                return -1; // a CR LF may be split between two reads
+            const bool crlf = c == '\r' && i + 1 < size && data[i + 1] == '\n';
+            lineEnds_ = crlf ? LineEnds::CrLf : c == '\r' ? LineEnds::Cr : LineEnds::Lf;
+            *endLength = crlf ? 2 : 1;
+            return i;
+        }
+        return -1;
+    case LineEnds::CrLf:
+        // A lone CR or LF stays inside the line; counted when the line is taken.
+        for (qsizetype i = find(from, '\n'); i >= 0; i = find(i + 1, '\n')) {
+            if (i > 0 && data[i - 1] == '\r' && i - 1 >= from) {
+                *endLength = 2;
+                return i - 1;
+            }
+            ++loneLineFeeds_;
+        }
+        return -1;
+    case LineEnds::Lf:
+        if (const qsizetype i = find(from, '\n'); i >= 0) {
+            const bool crlf = i > from && data[i - 1] == '\r';
+            if (crlf)
+                noteForeign(number_ + 1);
+            *endLength = crlf ? 2 : 1;
+            return crlf ? i - 1 : i;
+        }
+        return -1;
+    case LineEnds::Cr:
+        if (const qsizetype i = find(from, '\r'); i >= 0) {
+            if (i + 1 == size && !atEnd_)
+                return -1;
+            const bool crlf = i + 1 < size && data[i + 1] == '\n';
+            if (crlf)
+                noteForeign(number_ + 1);
+            *endLength = crlf ? 2 : 1;
+            return i;
+        }
+        return -1;
+    }
+    return -1;
+}
+
+void LineSource::noteForeign(qint64 number)
+{
+    if (foreignLineEnds_++ == 0)
+        firstForeignLineEnd_ = number;
+}
+
+QString LineSource::text(const Line &line) const
+{
+    if (line.decoded)
+        return line.text;
+    QString text;
+    windows1252(line.bytes, text);
+    return text;
+}
+
+QString LineSource::decode(QByteArrayView bytes) const
+{
+    if (encoding_ == Encoding::Utf8 || encoding_ == Encoding::Utf8WithBom) {
+        if (std::optional<QString> text = utf8(bytes))
+            return *text;
+    }
+    QString text;
+    windows1252(bytes, text);
+    return text;
+}
+
+bool LineSource::next(Line &line)
+{
+    if (!bomChecked_) {
+        while (buffer_.size() < bom.size() && fill()) {
+        }
+        bomChecked_ = true;
+        if (buffer_.startsWith(bom)) {
+            encoding_ = Encoding::Utf8WithBom;
+            start_ = bom.size();
+        }
+    }
+    qsizetype scanned = start_;
+    qsizetype end = -1;
+    qsizetype endLength = 0;
+    for (;;) {
+        end = findLineEnd(scanned, &endLength);
+        if (end >= 0)
+            break;
+        // Rescan from just before the end of what was there: a CR may have been the last byte.
+        scanned = qMax(start_, buffer_.size() - 1);
+        const qsizetype offset = start_;
+        if (!fill() && atEnd_) {
+            end = findLineEnd(scanned - offset + start_, &endLength);
+            break;
+        }
+        scanned = scanned - offset + start_;
+    }
+    if (end < 0) {
+        if (start_ >= buffer_.size())
+            return false;
+        endsInsideLine_ = true;
+        end = buffer_.size();
+        endLength = 0;
+    }
+    line.number = ++number_;
+    // CR CR LF: a write cut short between CR and LF, closed by the next record's CR LF (or a
+    // transfer that doubled the CR). The extra CR belongs to the line end, not to the text.
+    if (lineEnds_ == LineEnds::CrLf && endLength == 2 && end > start_ &&
+        buffer_.at(end - 1) == '\r') {
+        --end;
+        ++endLength;
+        if (doubledCarriageReturns_++ == 0)
+            firstDoubledCarriageReturn_ = line.number;
+    }
+    const QByteArrayView bytes(buffer_.constData() + start_, end - start_);
+    if (lineEnds_ == LineEnds::CrLf &&
+        (loneLineFeeds_ > 0 || std::memchr(bytes.data(), '\r', std::size_t(bytes.size()))))
+        noteForeign(line.number);
+    loneLineFeeds_ = 0;
+    line.bytes.truncate(0);
+    line.bytes.append(bytes.data(), bytes.size());
+    line.decoded = false;
+    if (encoding_ == Encoding::Ascii && hasHighByte(bytes))
+        encoding_ = utf8(bytes) ? Encoding::Utf8 : Encoding::Windows1252;
+    if (encoding_ == Encoding::Utf8 || encoding_ == Encoding::Utf8WithBom) {
+        line.decoded = true;
+        if (std::optional<QString> text = utf8(bytes)) {
+            line.text = std::move(*text);
+        } else {
+            if (invalidUtf8Lines_++ == 0)
+                firstInvalidUtf8Line_ = line.number;
+            windows1252(bytes, line.text);
+        }
+    }
+    start_ = end + endLength;
+    return true;
+}
+
+} // namespace report

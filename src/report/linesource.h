@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QIODevice;
+
+namespace report {
+
+// The lines of a record file read piece by piece, so that only the line being read is held.
+// The drill program writes Windows-1252 with CR LF; mail programs and editors turn that into
+// LF-only or CR-only line ends or re-save the file as UTF-8. The first line end decides the
+// convention and the first line with a byte above 127 decides the encoding; what was decided
+// is kept for the report, and anything that contradicts it later is counted.
+class LineSource
+{
+public:
+    enum class LineEnds { None, CrLf, Lf, Cr };
+    enum class Encoding { Ascii, Windows1252, Utf8, Utf8WithBom };
+
+    // A line as bytes. Its text is made when asked for (text()), since most lines are only
+    // looked at for their fixed ASCII parts or joined to others first; a UTF-8 file's lines
+    // are decoded at once, so that lines that are not UTF-8 are counted.
+    struct Line
+    {
+        qint64 number = 0;
+        QByteArray bytes;
+        QString text;
+        bool decoded = false;
+    };
+
+    explicit LineSource(QIODevice &device);
+
+    // The next line without its line end, into `line` (whose storage is reused); false at
+    // the end of the file.
+    bool next(Line &line);
+
+    // The text of a line, and of bytes joined from lines, in the file's encoding.
+    QString text(const Line &line) const;
+    QString decode(QByteArrayView bytes) const;
+
+    LineEnds lineEnds() const { return lineEnds_; }
+    Encoding encoding() const { return encoding_; }
+    // Lines whose line end differs from the convention, and lines holding a lone CR or LF.
+    qint64 foreignLineEnds() const { return foreignLineEnds_; }
+    qint64 firstForeignLineEnd() const { return firstForeignLineEnd_; }
+    // Lines that end in CR CR LF.
+    qint64 doubledCarriageReturns() const { return doubledCarriageReturns_; }
+    qint64 firstDoubledCarriageReturn() const { return firstDoubledCarriageReturn_; }
+    // Lines of a UTF-8 file that are not UTF-8; they are read as Windows-1252.
+    qint64 invalidUtf8Lines() const { return invalidUtf8Lines_; }
+    qint64 firstInvalidUtf8Line() const { return firstInvalidUtf8Line_; }
+    // The last line had no line end: the file was cut short, or an editor dropped it.
+    bool endsInsideLine() const { return endsInsideLine_; }
+    bool readFailed() const { return readFailed_; }
+    QString readError() const { return readError_; }
+
+private:
+    bool fill();
+    qsizetype findLineEnd(qsizetype from, qsizetype *endLength);
+    void noteForeign(qint64 number);
+
+    QIODevice &device_;
+    QByteArray buffer_;
+    qsizetype start_ = 0;
+    bool atEnd_ = false;
+    bool bomChecked_ = false;
+    qint64 number_ = 0;
+    qsizetype loneLineFeeds_ = 0; // inside the line being found, for CR LF files
+    LineEnds lineEnds_ = LineEnds::None;
+    Encoding encoding_ = Encoding::Ascii;
+    qint64 foreignLineEnds_ = 0;
+    qint64 firstForeignLineEnd_ = 0;
+    qint64 doubledCarriageReturns_ = 0;
+    qint64 firstDoubledCarriageReturn_ = 0;
+    qint64 invalidUtf8Lines_ = 0;
+    qint64 firstInvalidUtf8Line_ = 0;
+    bool endsInsideLine_ = false;
+    bool readFailed_ = false;
+    QString readError_;
+};
+
+} // namespace report

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+// The command line of bexlorin-report: record files and folders in, a run table, a CSV file
+// and an HTML page out. Inputs are only ever opened for reading.
+namespace report::reportcommand {
+
+enum ExitCode { Clean = 0, ProblemsReported = 1, UsageError = 2 };
+
+struct Outputs
+{
+    bool table = true;
+    QString csvPath;
+    QString htmlPath;
+};
+
+// `arguments` as main() gets them, the program's name first.
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+// Reads `inputs` (files and folders) and writes what `outputs` asks for.
+int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, QTextStream &err);
+
+// The record files of a folder: send_*.txt and masterFile_*.txt, sorted by name.
+QStringList recordFilesIn(const QString &folder);
+
+// Where the page for a chosen folder goes: into the folder, unless the folder is a student's
+// own output folder (it holds a master or notes file), beside whose record files the drill
+// program allows no other file; then into `otherFolder`.
+QString htmlPathForFolder(const QString &folder, const QString &otherFolder);
+
+} // namespace report::reportcommand

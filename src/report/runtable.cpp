@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+#include "report/runtable.h"
+
+#include "report/gradebook.h"
+
+namespace report::runtable {
+
+QString mean(double value)
+{
+    return QString::number(value, 'f', 2);
+}
+
+QStringList headers()
+{
+    return {
+        QStringLiteral("student"),    QStringLiteral("file"),          QStringLiteral("date"),
+        QStringLiteral("assignment"), QStringLiteral("code"),          QStringLiteral("answered"),
+        QStringLiteral("confidence"), QStringLiteral("self-critique"), QStringLiteral("notes"),
+        QStringLiteral("first"),      QStringLiteral("last"),          QStringLiteral("problems")};
+}
+
+QStringList row(const RunSummary &run)
+{
+    const auto meanOrDash = [](std::optional<double> value) {
+        return value ? mean(*value) : QStringLiteral("-");
+    };
+    return {run.student,
+            run.name.kindText(),
+            run.date.isEmpty() ? QStringLiteral("-") : run.date,
+            run.assignmentText.isEmpty() ? QStringLiteral("-") : run.assignmentText,
+            run.codeNumber ? QString::number(*run.codeNumber) : QStringLiteral("-"),
+            QStringLiteral("%1 of %2").arg(run.answered.size()).arg(run.questions),
+            meanOrDash(run.meanConfidence()),
+            meanOrDash(run.meanSelfCritique()),
+            QString::number(run.notes),
+            run.firstTime.isEmpty() ? QStringLiteral("-") : run.firstTime,
+            run.lastTime.isEmpty() ? QStringLiteral("-") : run.lastTime,
+            QString::number(run.problems)};
+}
+
+QString text(const QList<RunSummary> &runs)
+{
+    QList<QStringList> rows{headers()};
+    for (const RunSummary &run : runs)
+        rows.append(row(run));
+    QList<qsizetype> widths(rows.first().size(), 0);
+    for (const QStringList &cells : rows) {
+        for (qsizetype i = 0; i < cells.size(); ++i)
+            widths[i] = qMax(widths[i], cells[i].size());
+    }
+    QString out;
+    const auto addRow = [&](const QStringList &cells) {
+        QString line;
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            if (i > 0)
+                line += QStringLiteral("  ");
+            line += cells[i].leftJustified(widths[i]);
+        }
+        while (line.endsWith(u' '))
+            line.chop(1);
+        out += line + u'\n';
+    };
+    addRow(rows.first());
+    QStringList rules;
+    for (const qsizetype width : widths)
+        rules.append(QString(width, u'-'));
+    addRow(rules);
+    for (qsizetype i = 1; i < rows.size(); ++i)
+        addRow(rows[i]);
+    return out;
+}
+
+} // namespace report::runtable

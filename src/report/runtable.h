@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace report {
+
+struct RunSummary;
+
+// The run table, one row per run, as texts: shared by the terminal table and the HTML page.
+namespace runtable {
+
+QStringList headers();
+QStringList row(const RunSummary &run);
+// Rows padded into columns for a terminal, with a rule under the headers.
+QString text(const QList<RunSummary> &runs);
+QString mean(double value);
+
+} // namespace runtable
+
+} // namespace report

@@ -1,0 +1,10 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// For instructors without a terminal: asks for a folder, writes the report page and opens it
+// in the browser. The exit status is that of the report.
+namespace reportapp {
+
+int chooseFolderAndReport();
+
+} // namespace reportapp

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+#include "report/reportcommand.h"
+#include "reportapp/folderreport.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstring>
+
+namespace {
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("bexlorin-report"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BEXLORIN_VERSION));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Only the desktop entry's folder dialog needs a screen; the command line runs without.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--choose-folder") == 0) {
+            QApplication app(argc, argv);
+            nameApplication();
+            return reportapp::chooseFolderAndReport();
+        }
+    }
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return report::reportcommand::run(QCoreApplication::arguments(), out, err);
+}

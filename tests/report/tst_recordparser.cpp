@@ -1,0 +1,540 @@
+// SPDX-License-Identifier: MIT
+#include "bank/assignmentcontent.h"
+#include "parsedfile.h"
+#include "records/codepage.h"
+#include "records/recordcomposition.h"
+#include "records/recordfiles.h"
+#include "walkedrun.h"
+
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+using report::LineSource;
+using report::Record;
+using report::RecordKind;
+
+namespace {
+
+const QString sendName = QStringLiteral("send_0303Sam_Student.txt");
+const QString masterName = QStringLiteral("masterFile_Sam_Student.txt");
+
+QByteArray cp1252(const QString &text)
+{
+    return records::codepage::encode(text).value();
+}
+
+// A code line of 22 key characters; none of its bytes can start a UTF-8 sequence.
+QString codeLine(int keys = 22)
+{
+    QString line;
+    for (int i = 0; i < keys; ++i)
+        line += records::codepage::characterOf(255 - i % 8);
+    return line;
+}
+
+QByteArray block(const QString &code = codeLine(),
+                 const QString &date = QStringLiteral("03-03-2026"),
+                 const QString &assignment = QStringLiteral("001"))
+{
+    return cp1252(records::openingBlock(code, records::assignmentLine(assignment),
+                                        QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+                                        date));
+}
+
+const QString firstQuestion = QStringLiteral(
+    "`q001.  There are 11 questions and 7 summary questions in this assignment.   \r\n\r\n"
+    "What is the area of a rectangle whose dimensions are 4 m by 3 meters.");
+
+QByteArray response(const QString &entry = firstQuestion,
+                    const QString &text = QStringLiteral("12 m^2"),
+                    const QString &rating = QStringLiteral("2"))
+{
+    return cp1252(records::responseRecord(records::RecordFile::Send, QStringLiteral("09:05:30"),
+                                          10001, {entry, text}, records::Rating::Confidence,
+                                          rating));
+}
+
+QString describe(const QList<report::Problem> &problems)
+{
+    QStringList lines;
+    for (const report::Problem &problem : problems)
+        lines.append(QStringLiteral("%1: %2").arg(problem.line).arg(problem.text));
+    return lines.join(u'\n');
+}
+
+QByteArray fileBytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void compareRecords(const QList<Record> &found, const QList<Record> &expected, bool fromFile)
+{
+    QCOMPARE(found.size(), expected.size());
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        const Record &got = found[i];
+        const Record &want = expected[i];
+        const QByteArray where = "record " + QByteArray::number(i + 1);
+        QVERIFY2(got.kind == want.kind, where);
+        QVERIFY2(got.complete, where);
+        QCOMPARE(got.assignment, want.assignment);
+        QCOMPARE(got.question, want.question);
+        QCOMPARE(got.response, want.response);
+        QCOMPARE(got.hasRatingLine, want.hasRatingLine);
+        QCOMPARE(got.ratingTyped, want.ratingTyped);
+        QCOMPARE(got.rating, want.rating);
+        QCOMPARE(got.questionFromFile, fromFile && want.kind != RecordKind::Note);
+        QVERIFY2(!got.time.isEmpty(), where);
+        QCOMPARE(got.dateAndTime.isEmpty(), want.kind != RecordKind::Note);
+    }
+}
+
+// A file made while it is read: an opening block and then the same record again and again,
+// so that what the reader has taken from it can be compared with what it has handed on.
+class GrowingFile : public QIODevice
+{
+public:
+    GrowingFile(QByteArray head, QByteArray record, qint64 records)
+        : head_(std::move(head))
+        , record_(std::move(record))
+        , size_(head_.size() + record_.size() * records)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+    qint64 taken() const { return taken_; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        qint64 n = 0;
+        for (; n < maxSize && taken_ < size_; ++n, ++taken_) {
+            data[n] = taken_ < head_.size() ? head_[taken_]
+                                            : record_[(taken_ - head_.size()) % record_.size()];
+        }
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray head_;
+    QByteArray record_;
+    qint64 size_;
+    qint64 taken_ = 0;
+};
+
+} // namespace
+
+class TestRecordParser : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+    WalkedRun firstAssignment_;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(folder_.isValid());
+        firstAssignment_ = walkAssignment(folder_.path(), QStringLiteral("Conv Student"), 1);
+        QVERIFY(!firstAssignment_.expected.isEmpty());
+    }
+
+    // Files the drill program wrote itself: all four assignments walked to their closing
+    // lines, every record read back with its question, response and rating as typed.
+    void walkedAssignments_data()
+    {
+        QTest::addColumn<int>("assignment");
+        QTest::addColumn<QString>("file");
+        for (int assignment = 1; assignment <= 4; ++assignment) {
+            for (const char *file : {"master", "send", "notes"}) {
+                QTest::addRow("assignment %d, %s file", assignment, file)
+                    << assignment << QString::fromLatin1(file);
+            }
+        }
+    }
+    void walkedAssignments()
+    {
+        QFETCH(int, assignment);
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const WalkedRun walked =
+            walkAssignment(dir.path(), QStringLiteral("Sam Student"), assignment, assignment);
+        QVERIFY(!walked.expected.isEmpty());
+        const QString path = file == u"master" ? walked.master
+                             : file == u"send" ? walked.send
+                                               : walked.notes;
+        const ParsedFile parsed = parseBytes(fileBytesOf(path), path);
+
+        QVERIFY2(parsed.realProblems().isEmpty(), qPrintable(describe(parsed.problems)));
+        QList<Record> expected = walked.expected;
+        if (file == u"notes") {
+            QVERIFY(parsed.runs.isEmpty());
+            expected.removeIf([](const Record &r) { return r.kind != RecordKind::Note; });
+        } else {
+            QCOMPARE(parsed.runs.size(), 1);
+            const report::Run &run = parsed.runs.first();
+            QVERIFY(run.codeLineValid);
+            QCOMPARE(run.codeNumber, walked.codeNumber);
+            QCOMPARE(run.assignment, assignment);
+            QCOMPARE(run.date, walked.date);
+        }
+        compareRecords(parsed.records, expected, file == u"master");
+        QCOMPARE(parsed.lineEnds, LineSource::LineEnds::CrLf);
+    }
+
+    // Mail programs and editors change line ends and re-save as UTF-8: the records stay the
+    // same, and the file is reported for what it is.
+    void convertedCopies_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("lineEnd");
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<bool>("bom");
+        QTest::addColumn<QString>("reported");
+        for (const char *file : {"master", "send"}) {
+            QTest::addRow("%s, LF only", file) << QString::fromLatin1(file) << QStringLiteral("\n")
+                                               << false << false << QStringLiteral("LF only");
+            QTest::addRow("%s, CR only", file) << QString::fromLatin1(file) << QStringLiteral("\r")
+                                               << false << false << QStringLiteral("CR only");
+            QTest::addRow("%s, UTF-8", file)
+                << QString::fromLatin1(file) << QStringLiteral("\r\n") << true << false
+                << QStringLiteral("re-saved as UTF-8");
+            QTest::addRow("%s, UTF-8 with BOM", file)
+                << QString::fromLatin1(file) << QStringLiteral("\r\n") << true << true
+                << QStringLiteral("byte-order mark");
+            QTest::addRow("%s, UTF-8 and LF", file)
+                << QString::fromLatin1(file) << QStringLiteral("\n") << true << false
+                << QStringLiteral("LF only");
+        }
+    }
+    void convertedCopies()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, lineEnd);
+        QFETCH(bool, utf8);
+        QFETCH(bool, bom);
+        QFETCH(QString, reported);
+        const QString path = file == u"master" ? firstAssignment_.master : firstAssignment_.send;
+        const QByteArray original = fileBytesOf(path);
+        QString text = records::codepage::decode(original);
+        text.replace(QStringLiteral("\r\n"), lineEnd);
+        QByteArray copy = utf8 ? text.toUtf8() : cp1252(text);
+        if (bom)
+            copy.prepend("\xEF\xBB\xBF");
+
+        const ParsedFile before = parseBytes(original, path);
+        const ParsedFile after = parseBytes(copy, path);
+        QVERIFY2(after.realProblems().isEmpty(), qPrintable(describe(after.problems)));
+        QVERIFY2(describe(after.problems).contains(reported), qPrintable(describe(after.problems)));
+        QCOMPARE(after.runs.size(), 1);
+        QCOMPARE(after.runs.first().codeLine, before.runs.first().codeLine);
+        QCOMPARE(after.runs.first().codeNumber, firstAssignment_.codeNumber);
+        compareRecords(after.records, firstAssignment_.expected, file == u"master");
+        QCOMPARE(after.encoding, !utf8 ? LineSource::Encoding::Windows1252
+                                 : bom ? LineSource::Encoding::Utf8WithBom
+                                       : LineSource::Encoding::Utf8);
+    }
+
+    // A record cut short at any byte, then the drill program's own writer appending the next
+    // record (it closes the torn line with CR LF first): the reader names the incomplete
+    // record, reads the next one whole, and reports nothing when all of the record's text got
+    // through (only its line end was cut).
+    void cutAnywhereThenAppended()
+    {
+        const QByteArray whole = fileBytesOf(firstAssignment_.send);
+        const QByteArray recordStart =
+            "\r\n" + records::codepage::encode(records::fixedtext::openingRule).value() + "\r\n" +
+            QByteArray(36, ' ');
+        const qsizetype start = whole.lastIndexOf(recordStart) + 2;
+        QVERIFY(start > 2);
+        QList<qsizetype> cuts;
+        for (qsizetype p = start; p < whole.size(); ++p) {
+            const bool nearLineEnd = whole.mid(p - 1, 3).contains('\r');
+            if (p < start + 60 || p > whole.size() - 4 || nearLineEnd || p % 11 == 0)
+                cuts.append(p);
+        }
+        const QString next =
+            records::responseRecord(records::RecordFile::Send, QStringLiteral("10:00:00"), 0,
+                                    {firstQuestion, QStringLiteral("after the cut")},
+                                    records::Rating::Confidence, QStringLiteral("2"));
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        for (const qsizetype cut : std::as_const(cuts)) {
+            const QString path = dir.filePath(QStringLiteral("send_0303Cut_%1.txt").arg(cut));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(whole.left(cut)), cut);
+            file.close();
+            records::RecordFiles writer({path});
+            QVERIFY(!writer.openAndAppend({next}));
+
+            const ParsedFile parsed = parseBytes(fileBytesOf(path), path);
+            const QByteArray where = "cut at byte " + QByteArray::number(cut) + " of " +
+                                     QByteArray::number(whole.size()) + ": " +
+                                     describe(parsed.problems).toUtf8();
+            const bool textWhole = cut == start || cut >= whole.size() - 2;
+            const QList<report::Problem> found = parsed.realProblems();
+            QVERIFY2(found.size() == (textWhole ? 0 : 1), where);
+            if (!textWhole)
+                QVERIFY2(found.first().text.startsWith(u"incomplete record"), where);
+            QVERIFY2(!parsed.records.isEmpty(), where);
+            const Record &last = parsed.records.last();
+            QVERIFY2(last.complete, where);
+            QCOMPARE(last.response, QStringLiteral("after the cut"));
+            QCOMPARE(last.ratingTyped, QStringLiteral("2"));
+            QCOMPARE(last.question, 1);
+        }
+    }
+
+    // Hand-made files with each fault the reader must name, with its line.
+    void problems_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("line");
+        QTest::addColumn<QString>("explanation");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("count");
+
+        const QByteArray whole = response();
+        // The opening block has 5 lines; a response record of the send file 9 here.
+        const QByteArray torn = whole.left(whole.indexOf("RESPONSE") + 5);
+        QTest::newRow("record cut short, then the next record")
+            << block() + torn + "\r\n" + whole << sendName << qint64(6)
+            << QStringLiteral("incomplete record (lines 6 to 12)") << 2 << 1;
+        QTest::newRow("record cut short inside its recorded line")
+            << block() + whole.left(120) + "\r\n" + whole << sendName << qint64(6)
+            << QStringLiteral("inside its recorded line") << 2 << 1;
+        QTest::newRow("record cut short at the end of the file")
+            << block() + whole + torn << sendName << qint64(16)
+            << QStringLiteral("incomplete record") << 2 << 1;
+        QTest::newRow("opening block cut short")
+            << block().left(38) + "\r\n" + block() + whole << sendName << qint64(1)
+            << QStringLiteral("incomplete opening block") << 1 << 1;
+        QTest::newRow("line added by hand")
+            << block() + "I did this one on paper\r\n" + whole << sendName << qint64(6)
+            << QStringLiteral("fits no record") << 1 << 1;
+        QTest::newRow("line added by hand inside a run")
+            << block() + whole + "see my email\r\n" + whole << sendName << qint64(16)
+            << QStringLiteral("fits no record") << 2 << 1;
+        QTest::newRow("date other than the file name's")
+            << block(codeLine(), QStringLiteral("03-04-2026")) + whole << sendName << qint64(5)
+            << QStringLiteral("dated 03-04-2026 but the file name says 03-03") << 1 << 1;
+        QTest::newRow("code line missing")
+            << block().mid(block().indexOf("assignment")) + whole << sendName << qint64(1)
+            << QStringLiteral("no code line") << 1 << 1;
+        QTest::newRow("code line with a character below 66")
+            << block(codeLine() + u'A') + whole << sendName << qint64(1)
+            << QStringLiteral("code line of this run is not valid") << 1 << 1;
+        QTest::newRow("code line with the character 117")
+            << block(codeLine() + u'u') + whole << sendName << qint64(1)
+            << QStringLiteral("code line of this run is not valid") << 1 << 1;
+        QTest::newRow("the same run twice")
+            << block() + whole + block() + whole << masterName << qint64(16)
+            << QStringLiteral("the same run (the same code line) appeared before") << 2 << 1;
+        QTest::newRow("a line that is no question of the bank")
+            << block() + response(QStringLiteral("What is 2 + 2?")) << sendName << qint64(6)
+            << QStringLiteral("matches no question") << 1 << 1;
+        QTest::newRow("response head changed by hand")
+            << block() + QByteArray(whole).replace("RESPONSE -->  ", "RESPONSE:") << sendName
+            << qint64(12) << QStringLiteral("expected \"RESPONSE -->\"") << 1 << 1;
+        QTest::newRow("records before any opening block")
+            << whole + whole << sendName << qint64(1)
+            << QStringLiteral("records before any opening block") << 2 << 1;
+        QTest::newRow("an LF-only line in a CR LF file")
+            << block() + whole + QByteArray(whole).replace("\r\n", "\n") << sendName << qint64(16)
+            << QStringLiteral("other line ends") << 1 << 2;
+    }
+    void problems()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, name);
+        QFETCH(qint64, line);
+        QFETCH(QString, explanation);
+        QFETCH(int, records);
+        QFETCH(int, count);
+        const ParsedFile parsed = parseBytes(bytes, name);
+        const QList<report::Problem> found = parsed.realProblems();
+        QVERIFY2(found.size() == count, qPrintable(describe(parsed.problems)));
+        const bool named = std::any_of(found.begin(), found.end(), [&](const auto &problem) {
+            return problem.file == name && problem.line == line &&
+                   problem.text.contains(explanation);
+        });
+        QVERIFY2(named, qPrintable(describe(parsed.problems)));
+        QCOMPARE(parsed.records.size(), records);
+    }
+
+    // The reader never runs far ahead of the records it hands on, however long the file:
+    // 20 MB are read through a window of one read (64 KB) and a few lines.
+    void readsAsItGoes()
+    {
+        const QByteArray head = block();
+        const QByteArray record = response(firstQuestion, QStringLiteral("x").repeated(2000));
+        const qint64 records = 20'000'000 / record.size();
+        GrowingFile file(head, record, records);
+        report::RecordParser parser(file, sendName, report::RecordParser::FileKind::Send,
+                                    builtInIndex(), QStringLiteral("03-03"));
+        qint64 handedOn = 0;
+        qint64 furthestAhead = 0;
+        report::RecordParser::Handlers handlers;
+        handlers.record = [&](const report::Run &, const Record &got) {
+            ++handedOn;
+            const qint64 readTo = head.size() + handedOn * record.size();
+            furthestAhead = qMax(furthestAhead, file.taken() - readTo);
+            QCOMPARE(got.response.size(), 2000);
+        };
+        parser.parse(handlers);
+        QCOMPARE(handedOn, records);
+        QCOMPARE(file.taken(), head.size() + records * record.size());
+        QVERIFY2(furthestAhead <= 64 * 1024 + 4 * record.size(),
+                 qPrintable(QString::number(furthestAhead)));
+    }
+
+    // What the table and the page say of a run: questions answered, mean ratings, notes, the
+    // calibration cells (a confidence paired with the self-critique of the worked answer that
+    // follows it) and the time between records, counted for the later record's question.
+    void runSums()
+    {
+        QStringList questions;
+        QStringList answers;
+        for (const QString &entry : bank::assignmentContent()) {
+            if (entry.startsWith(u"002.  "))
+                break;
+            if (entry.startsWith(u"`q"))
+                questions.append(entry);
+            else if (entry.startsWith(u"`a"))
+                answers.append(entry.mid(2));
+        }
+        const auto record = [](const char *time, const QString &entry, records::Rating kind,
+                               const char *rating) {
+            return cp1252(records::responseRecord(
+                records::RecordFile::Send, QString::fromLatin1(time), 0,
+                {entry, QStringLiteral("r")}, kind, QString::fromLatin1(rating)));
+        };
+        using records::Rating;
+        const QByteArray bytes =
+            block() + record("09:00:00", questions[0], Rating::Confidence, "3") +
+            record("09:02:00", answers[0], Rating::SelfCritique, "1") +
+            record("09:05:00", questions[1], Rating::Confidence, "0") +
+            record("09:06:30", answers[1], Rating::SelfCritique, "2") +
+            record("09:10:30", questions[2], Rating::Confidence, "3") +
+            record("09:11:00", answers[2], Rating::SelfCritique, "1") +
+            // A rating that is no number counts nowhere; an answer with no confidence before it
+            // goes into no cell.
+            record("09:12:00", questions[3], Rating::Confidence, "sure") +
+            record("09:14:00", answers[3], Rating::SelfCritique, "3") +
+            cp1252(records::notesRecord(QStringLiteral("09:15:00"),
+                                        QStringLiteral("03-03-202609:15:00"),
+                                        {answers[3], records::notesLine(QStringLiteral("n"))}));
+
+        const report::QuestionIndex &index = builtInIndex();
+        report::Gradebook book(index, true);
+        book.beginFile(sendName);
+        QByteArray copy = bytes;
+        QBuffer buffer(&copy);
+        buffer.open(QIODevice::ReadOnly);
+        report::RecordParser parser(buffer, sendName, report::RecordParser::FileKind::Send, index,
+                                    QStringLiteral("03-03"));
+        report::RecordParser::Handlers handlers;
+        handlers.run = [&](const report::Run &run) { book.addRun(run); };
+        handlers.record = [&](const report::Run &, const Record &r) { book.addRecord(r); };
+        handlers.problem = [&](const report::Problem &p) { book.addProblem(p); };
+        parser.parse(handlers);
+
+        QCOMPARE(book.runs().size(), 1);
+        const report::RunSummary &run = book.runs().first();
+        QCOMPARE(run.student, QStringLiteral("Sam Student"));
+        QCOMPARE(run.answered.size(), 4);
+        QCOMPARE(run.questions, 18);
+        QCOMPARE(run.meanConfidence().value(), 2.0);         // 3, 0, 3
+        QCOMPARE(run.meanSelfCritique().value(), 7.0 / 4.0); // 1, 2, 1, 3
+        QCOMPARE(run.notes, 1);
+        QCOMPARE(run.firstTime, QStringLiteral("09:00:00"));
+        QCOMPARE(run.lastTime, QStringLiteral("09:15:00"));
+        report::CalibrationGrid expected{};
+        expected[3][1] = 2;
+        expected[0][2] = 1;
+        QVERIFY(run.calibration == expected);
+        QVERIFY(book.classCalibration() == expected);
+        const QMap<int, int> seconds{{1, 120}, {2, 180 + 90}, {3, 240 + 30}, {4, 60 + 120 + 60}};
+        QCOMPARE(run.secondsPerQuestion, seconds);
+        QVERIFY(!book.hasProblems());
+        QCOMPARE(run.details.value(4).notes, QStringList{QStringLiteral("n")});
+    }
+
+    // A rating that is not 0..3 is kept as typed and noted, without failing the file.
+    void ratingsAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("number");
+        QTest::newRow("0") << QStringLiteral("0") << 0;
+        QTest::newRow("3") << QStringLiteral("3") << 3;
+        QTest::newRow("blanks around 2") << QStringLiteral(" 2 ") << 2;
+        QTest::newRow("4") << QStringLiteral("4") << -1;
+        QTest::newRow("a word") << QStringLiteral("very") << -1;
+        QTest::newRow("1.5") << QStringLiteral("1.5") << -1;
+        QTest::newRow("cancelled") << QString() << -1;
+    }
+    void ratingsAsTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, number);
+        const ParsedFile parsed =
+            parseBytes(block() + response(firstQuestion, {}, typed), sendName);
+        QVERIFY(parsed.realProblems().isEmpty());
+        QCOMPARE(parsed.records.size(), 1);
+        QCOMPARE(parsed.records.first().ratingTyped, typed);
+        QCOMPARE(parsed.records.first().rating.value_or(-1), number);
+        QCOMPARE(parsed.problems.size(), number < 0 ? 1 : 0);
+    }
+
+    // Every byte value, in a response and as a rating, comes back as the character it codes.
+    void byteValues_data()
+    {
+        QTest::addColumn<int>("code");
+        for (int code = 0; code < 256; ++code)
+            QTest::addRow("%d", code) << code;
+    }
+    void byteValues()
+    {
+        QFETCH(int, code);
+        const QChar c = records::codepage::characterOf(code);
+        const QString text = QStringLiteral("x") + c + QStringLiteral("y");
+        const ParsedFile parsed = parseBytes(block() + response(firstQuestion, text, c), sendName);
+        QCOMPARE(parsed.records.size(), 1);
+        QCOMPARE(parsed.records.first().response, text);
+        // A CR at the very end of a line reads as CR CR LF: what a write cut between CR and LF
+        // leaves once the next record is appended. It is taken as part of the line end, and
+        // said so.
+        const bool endsInCr = code == '\r';
+        QCOMPARE(parsed.records.first().ratingTyped, endsInCr ? QString() : QString(c));
+        QCOMPARE(describe(parsed.problems).contains(QStringLiteral("CR CR LF")), endsInCr);
+        QCOMPARE(parsed.records.first().question, 1);
+        // A lone CR or LF never comes from the drill program: the reader says where it is.
+        const bool lineEnd = code == '\r' || code == '\n';
+        QCOMPARE(parsed.realProblems().size(), lineEnd ? 1 : 0);
+    }
+
+    // All 256 values in one response, and the code line over every allowed key character.
+    void allByteValuesInOneRecord()
+    {
+        QString text;
+        QString keys;
+        for (int code = 0; code < 256; ++code) {
+            text += records::codepage::characterOf(code);
+            if (code >= 66 && code != 117)
+                keys += records::codepage::characterOf(code);
+        }
+        const ParsedFile parsed = parseBytes(block(keys) + response(firstQuestion, text), sendName);
+        QCOMPARE(parsed.records.size(), 1);
+        QCOMPARE(parsed.records.first().response, text);
+        QCOMPARE(parsed.runs.first().codeNumber, 256 - 118);
+        QVERIFY(parsed.runs.first().codeLineValid);
+    }
+};
+
+QTEST_MAIN(TestRecordParser)
+#include "tst_recordparser.moc"
