@@ -741,6 +741,17 @@ private slots:
         QCOMPARE(desktop.prompt(app::runsetup::assignmentPrompt()), QString());
     }
 
+    // Windows keeps the records in c:\\tarnwick itself; elsewhere that folder does not exist,
+    // and tarnwick in the home folder takes its place.
+    void desktopDefaultFolder()
+    {
+        platform::DesktopPlatform desktop;
+        const QString expected = QDir::separator() == u'\\'
+                                     ? QStringLiteral("c:\\tarnwick")
+                                     : QDir::homePath() + QStringLiteral("/tarnwick");
+        QCOMPARE(desktop.defaultOutputFolder(), expected);
+    }
+
 private:
     int runs_ = 0;
 };

@@ -80,6 +80,21 @@ private slots:
         QTEST(runsetup::wantsOtherFolder(choice), "asksForFolder");
     }
 
+    // The two folder prompts, word for word, naming Windows' default folder.
+    void folderPromptsNameTheDefaultFolder()
+    {
+        const QString folder = QStringLiteral("c:\\tarnwick");
+        QCOMPARE(runsetup::folderChoicePrompt(folder),
+                 QStringLiteral("Enter 1 if you want to change the folder to which your files will "
+                                "be written.  The current default folder is c:\\tarnwick.  If you "
+                                "wish to use this folder, just hit the Enter key"));
+        QCOMPARE(runsetup::newFolderPrompt(folder),
+                 QStringLiteral("You have chosen to change the folder to which your files will be "
+                                "written on your hard drive from the default c:\\tarnwick.  Enter "
+                                "the path to the folder you wish to use.  You may just hit the "
+                                "Enter key to retain the default path."));
+    }
+
     void recordPaths_data()
     {
         QTest::addColumn<QString>("folder");
