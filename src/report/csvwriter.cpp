@@ -86,7 +86,9 @@ void CsvWriter::addNumber(std::optional<int> number)
         return;
     char digits[16];
     const auto written = std::to_chars(digits, digits + sizeof digits, *number);
-    row_.append(digits, written.ptr - digits);
+    const qsizetype start = row_.size();
+    row_.resize(start + (written.ptr - digits));
+    std::memcpy(row_.data() + start, digits, std::size_t(written.ptr - digits));
 }
 
 void CsvWriter::addField(QStringView text)

@@ -222,8 +222,9 @@ bool LineSource::next(Line &line)
         (loneLineFeeds_ > 0 || std::memchr(bytes.data(), '\r', std::size_t(bytes.size()))))
         noteForeign(line.number);
     loneLineFeeds_ = 0;
-    line.bytes.truncate(0);
-    line.bytes.append(bytes.data(), bytes.size());
+    // Into the storage the line already has: QByteArray::append goes the long way round.
+    line.bytes.resize(bytes.size());
+    std::memcpy(line.bytes.data(), bytes.data(), std::size_t(bytes.size()));
     line.decoded = false;
     if (encoding_ == Encoding::Ascii && hasHighByte(bytes))
         encoding_ = utf8(bytes) ? Encoding::Utf8 : Encoding::Windows1252;

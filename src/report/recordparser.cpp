@@ -8,6 +8,8 @@
 
 #include <QRegularExpression>
 
+#include <cstring>
+
 namespace report {
 
 namespace {
@@ -118,10 +120,15 @@ class JoinedLines
 public:
     void add(QByteArrayView line)
     {
-        if (count_ > 0)
-            bytes_ += lineEnd;
-        lastStart_ = bytes_.size();
-        bytes_ += line;
+        const qsizetype start = bytes_.size();
+        const qsizetype separator = count_ > 0 ? lineEnd.size() : 0;
+        // Resize and copy: QByteArray::append goes the long way round for every line.
+        bytes_.resize(start + separator + line.size());
+        char *to = bytes_.data() + start;
+        if (separator > 0)
+            std::memcpy(to, lineEnd.data(), std::size_t(separator));
+        std::memcpy(to + separator, line.data(), std::size_t(line.size()));
+        lastStart_ = start + separator;
         ++count_;
     }
     bool isEmpty() const { return count_ == 0; }
