@@ -6,6 +6,10 @@
 #include <utility>
 
 #ifdef Q_OS_WIN
+#include <QDir>
+#include <QFileInfo>
+
+#include <string>
 #include <windows.h>
 #else
 #include <cerrno>
@@ -24,6 +28,22 @@ constexpr qint64 tailSize = 2;
 #ifdef Q_OS_WIN
 const qintptr closedHandle = qintptr(INVALID_HANDLE_VALUE);
 
+// CreateFileW refuses a path of MAX_PATH characters or more unless it comes in the long form
+// (\\?\ in front), which takes only absolute paths with backslashes: a long name in a deep
+// folder must not fail where a shorter one works.
+std::wstring systemPath(const QString &path)
+{
+    QString native = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const QString longForm = QStringLiteral(R"(\\?\)");
+    constexpr qsizetype shortestLongPath = MAX_PATH - 12; // what folders are held to
+    if (native.size() >= shortestLongPath && !native.startsWith(longForm)) {
+        native = native.startsWith(QStringLiteral(R"(\\)"))
+                     ? longForm + QStringLiteral(R"(UNC\)") + native.mid(2)
+                     : longForm + native;
+    }
+    return native.toStdWString();
+}
+
 QString lastError()
 {
     return qt_error_string(int(GetLastError()));
@@ -36,7 +56,7 @@ class TailLook
 {
 public:
     explicit TailLook(const QString &path)
-        : handle_(CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ,
+        : handle_(CreateFileW(systemPath(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
     {
@@ -161,9 +181,9 @@ QString AppendFile::open()
 {
     close();
     // FILE_APPEND_DATA without FILE_WRITE_DATA: the system places every write at the end.
-    const HANDLE handle = CreateFileW(
-        reinterpret_cast<const wchar_t *>(path_.utf16()), FILE_APPEND_DATA | SYNCHRONIZE,
-        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = CreateFileW(systemPath(path_).c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return lastError();
     handle_ = qintptr(handle);
