@@ -4,6 +4,7 @@
 // `cat` of the same files to /dev/null as the floor. Both read from the page cache (the files
 // were just written, and one untimed warm-up of each runs first). Wall time from fork to the
 // end of wait4, peak RSS from wait4; rounds alternate between the two.
+#include "childrun.h"
 #include "figures.h"
 #include "recordfixtures.h"
 
@@ -11,49 +12,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace {
 
-struct Sample
+bench::ChildRun runOnce(const std::vector<std::string> &arguments)
 {
-    double wallMs = 0;
-    double peakRssMb = 0;
-    int status = -1;
-};
-
-// Runs `arguments` with stdout and stderr on /dev/null.
-Sample runOnce(const std::vector<std::string> &arguments)
-{
-    std::vector<char *> argv;
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    argv.push_back(nullptr);
-    const auto start = bench::Clock::now();
-    const pid_t child = fork();
-    if (child < 0) {
-        std::perror("fork");
-        std::exit(1);
-    }
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        dup2(null, STDERR_FILENO);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (wait4(child, &status, 0, &usage) != child) {
-        std::perror("wait4");
-        std::exit(1);
-    }
-    const auto end = bench::Clock::now();
-    return {bench::microsecondsBetween(start, end) / 1000.0, double(usage.ru_maxrss) / 1024.0,
-            WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+    return bench::runChild(arguments, bench::ChildOutput::Discarded);
 }
 
 } // namespace
@@ -94,11 +57,11 @@ int main(int argc, char *argv[])
     const std::vector<std::string> report{BEXLORIN_REPORT, "--csv", csv,
                                           folder.path().toStdString()};
     runOnce(cat);
-    const Sample warm = runOnce(report);
+    const bench::ChildRun warm = runOnce(report);
     std::vector<double> catMs, catRss, reportMs, reportRss;
     for (int round = 0; round < rounds; ++round) {
-        const Sample floor = runOnce(cat);
-        const Sample read = runOnce(report);
+        const bench::ChildRun floor = runOnce(cat);
+        const bench::ChildRun read = runOnce(report);
         catMs.push_back(floor.wallMs);
         catRss.push_back(floor.peakRssMb);
         reportMs.push_back(read.wallMs);

@@ -7,13 +7,12 @@
 //   bench_runner [--runs N] [baseline-program controls-program startup-program]
 //
 // The programs default to the three next to this one.
+#include "childrun.h"
 #include "figures.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -45,32 +44,12 @@ std::string ownFolder()
 // One run of `program`; exits the runner when the program does not end with status 0.
 Sample runOnce(const std::string &program)
 {
-    const auto start = bench::Clock::now();
-    const pid_t child = fork();
-    if (child < 0) {
-        std::perror("fork");
+    const bench::ChildRun run = bench::runChild({program}, bench::ChildOutput::ToStderr);
+    if (run.status != 0) {
+        bench::progress("%s failed (status %d)", program.c_str(), run.status);
         std::exit(1);
     }
-    if (child == 0) {
-        // Whatever the program prints is detail, never a figure: keep stdout for the table.
-        dup2(STDERR_FILENO, STDOUT_FILENO);
-        execl(program.c_str(), program.c_str(), static_cast<char *>(nullptr));
-        std::perror(program.c_str());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (wait4(child, &status, 0, &usage) != child) {
-        std::perror("wait4");
-        std::exit(1);
-    }
-    const auto end = bench::Clock::now();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        bench::progress("%s failed (status %d)", program.c_str(), status);
-        std::exit(1);
-    }
-    // Linux reports ru_maxrss in kilobytes.
-    return {bench::microsecondsBetween(start, end) / 1000.0, double(usage.ru_maxrss) / 1024.0};
+    return {run.wallMs, run.peakRssMb};
 }
 
 void add(Series &series, const Sample &sample)
