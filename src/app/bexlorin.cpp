@@ -338,8 +338,7 @@ void Bexlorin::setUpRun()
     if (!newFolder.isEmpty())
         run_.outputFolder = newFolder;
 
-    useRecordPaths(app::runsetup::recordPaths(run_.outputFolder, run_.fullName,
-                                              platform_.dateText(), QDir::separator()));
+    useRecordPathsOf(run_.fullName);
 
     run_.assignmentNumber = platform_.prompt(app::runsetup::assignmentPrompt());
     run_.instructionsText = app::runsetup::instructionsText();
@@ -422,7 +421,12 @@ void Bexlorin::askForNameAgain(const QString &problem)
     if (name.isEmpty())
         platform_.endProgram();
     run_.fullName = name;
-    useRecordPaths(app::runsetup::recordPaths(run_.outputFolder, name, platform_.dateText(),
+    useRecordPathsOf(name);
+}
+
+void Bexlorin::useRecordPathsOf(const QString &fullName)
+{
+    useRecordPaths(app::runsetup::recordPaths(run_.outputFolder, fullName, platform_.dateText(),
                                               QDir::separator()));
 }
 

@@ -120,6 +120,8 @@ private:
     void askForFolderAgain(const records::RecordFailure &failure);
     void askForNameAgain(const QString &problem);
     void useRecordPaths(const app::runsetup::RecordPaths &paths);
+    // The three paths for `fullName` in the output folder, on today's date.
+    void useRecordPathsOf(const QString &fullName);
     QString expandLineBreaks(const QString &text) const;
     void rateSelfCritique();
     // Asks until the typed rating holds only characters the record files can store.

@@ -172,7 +172,9 @@ QString AppendFile::appendAndFlush(const QByteArray &bytes, const Lead &lead)
     if (!lead)
         return writeAll(bytes);
     const TailLook look(path_);
-    return writeAll(lead(look.tail()) + bytes);
+    const QByteArray before = lead(look.tail());
+    // Copies a record of megabytes only in the rare case that something must go before it.
+    return writeAll(before.isEmpty() ? bytes : before + bytes);
 }
 
 #ifdef Q_OS_WIN

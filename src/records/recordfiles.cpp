@@ -176,7 +176,7 @@ std::optional<RecordFailure> RecordFiles::openAndAppend(const QStringList &texts
 QByteArray lineEndBefore(const QByteArray &tail)
 {
     static const QByteArray lineEnd = QByteArrayLiteral("\r\n");
-    if (tail.isNull() || tail.isEmpty() || tail.endsWith(lineEnd))
+    if (tail.isEmpty() || tail.endsWith(lineEnd))
         return {};
     return lineEnd;
 }
