@@ -33,8 +33,9 @@ int chooseFolderAndReport()
     reportcommand::Outputs outputs;
     outputs.table = false;
     outputs.htmlPath = page;
-    const int status = reportcommand::report({folder}, outputs, out, err);
-    if (status == reportcommand::UsageError) {
+    bool written = false;
+    const int status = reportcommand::report({folder}, outputs, out, err, &written);
+    if (!written) {
         QMessageBox::warning(nullptr, QStringLiteral("Bexlorin report"),
                              QStringLiteral("No report was written.\n\n%1").arg(messages));
         return status;
