@@ -390,8 +390,7 @@ private slots:
         QVERIFY2(terminal.contains("Sam\\x1b]0;owned\\x07"), terminal);
         QVERIFY2(terminal.contains("fits no record"), terminal);
         QVERIFY2(terminal.contains("\\u202etxt.exe"), terminal);
-        for (const QByteArray raw :
-             {QByteArray("\x1b"), QByteArray("\x07"), QByteArray("\xE2\x80\xAE")})
+        for (const char *raw : {"\x1b", "\x07", "\xE2\x80\xAE"})
             QVERIFY2(!terminal.contains(raw), terminal);
         QCOMPARE(runReport({QStringLiteral("--csv"), csvPath, path}).status, 1);
         QFile csvFile(csvPath);
