@@ -32,10 +32,17 @@ struct Outcome
 
 // `asUser`: as an ordinary user, so that file permissions hold even when the suite runs as
 // root (as CI does).
-Outcome runReport(const QStringList &arguments, bool asUser = false)
+Outcome runReport(const QStringList &arguments, bool asUser = false,
+                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
-    if (asUser && geteuid() == 0) {
+    process.setProcessEnvironment(environment);
+#ifdef Q_OS_WIN
+    const bool root = false;
+#else
+    const bool root = geteuid() == 0;
+#endif
+    if (asUser && root) {
         process.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=nobody"),
                                                              QStringLiteral("--regid=nogroup"),
                                                              QStringLiteral("--clear-groups"),
@@ -258,13 +265,31 @@ private slots:
                                       << 2 << QStringLiteral("no such file");
         QTest::newRow("CSV option without its file")
             << QStringList{QStringLiteral("--csv")} << 2 << QStringLiteral("Missing value");
+        QTest::newRow("the same output twice")
+            << QStringList{QStringLiteral("--csv"), output(QStringLiteral("twice")),
+                           QStringLiteral("--html"), outputs_.path() + QStringLiteral("/./twice"),
+                           records_.path()}
+            << 2 << QStringLiteral("is named as two outputs");
+        QTest::newRow("an output read as a record file next time")
+            << QStringList{QStringLiteral("--csv"),
+                           records_.filePath(QStringLiteral("send_all.csv")), records_.path()}
+            << 2 << QStringLiteral("would be read as a record file");
+#ifndef Q_OS_WIN // Windows always has one
+        QTest::newRow("folder dialog without a display")
+            << QStringList{QStringLiteral("--choose-folder")} << 2
+            << QStringLiteral("no display was found");
+#endif
     }
     void exitStatus()
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, status);
         QFETCH(QString, says);
-        const Outcome outcome = runReport(arguments);
+        QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            noDisplay.remove(QString::fromLatin1(name));
+        const Outcome outcome = runReport(arguments, false, noDisplay);
+        QVERIFY(!QFileInfo::exists(output(QStringLiteral("twice"))));
         QCOMPARE(outcome.status, status);
         QVERIFY2((outcome.out + outcome.err).contains(says), qPrintable(outcome.out + outcome.err));
     }
