@@ -193,8 +193,13 @@ QString escaped(QStringView text)
 
 QString page(const Gradebook &book, const QuestionIndex &index)
 {
+    // The page loads nothing and runs nothing: whatever a student's text holds, a browser
+    // refuses scripts, frames, forms and every fetch.
     QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta "
-                                  "charset=\"utf-8\"><title>Bexlorin report</title><style>") +
+                                  "charset=\"utf-8\"><meta http-equiv=\"Content-Security-Policy\" "
+                                  "content=\"default-src 'none'; style-src 'unsafe-inline'; "
+                                  "base-uri 'none'; form-action 'none'\"><title>Bexlorin report"
+                                  "</title><style>") +
                    style + QStringLiteral("</style></head><body>\n<h1>Bexlorin report</h1>\n");
 
     html += QStringLiteral("<h2>Runs</h2>\n<table id=\"runs\"><tr>");

@@ -18,6 +18,7 @@ struct Outputs
     bool table = true;
     QString csvPath;
     QString htmlPath;
+    QString xlsxPath;
 };
 
 // `arguments` as main() gets them, the program's name first.
