@@ -46,7 +46,9 @@ QString WorkbookWriter::open()
     options.constant_memory = LXW_TRUE; // rows go to a temporary file as they are written
     const QByteArray temporary = QFile::encodeName(folder_.filePath(QStringLiteral("rows")));
     options.tmpdir = const_cast<char *>(temporary.constData());
-    const QByteArray name = QFile::encodeName(folder_.filePath(QStringLiteral("report.xlsx")));
+    // libxlsxwriter takes the workbook's name in UTF-8 on Windows; Qt's names are UTF-8 on
+    // Linux too.
+    const QByteArray name = folder_.filePath(QStringLiteral("report.xlsx")).toUtf8();
     QDir().mkpath(folder_.filePath(QStringLiteral("rows")));
     workbook_ = workbook_new_opt(name.constData(), &options);
     sheet_ = workbook_ ? workbook_add_worksheet(workbook_, "records") : nullptr;

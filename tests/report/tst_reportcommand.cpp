@@ -440,6 +440,9 @@ private slots:
     // included, and none of its cells is a formula.
     void workbookMatchesTheCsv()
     {
+#ifdef Q_OS_WIN
+        QSKIP("openpyxl runs on the Linux side: the Linux build's test reads the same workbook");
+#endif
         const QString python = QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
                                    ? QStringLiteral("/usr/bin/python3")
                                    : QStandardPaths::findExecutable(QStringLiteral("python3"));
