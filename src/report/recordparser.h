@@ -57,7 +57,7 @@ private:
     bool startsPartialStart(qsizetype ahead);
     bool breaksRecord(qsizetype ahead);
     bool breaksBetweenRecords(qsizetype ahead);
-    bool pastedAt(qsizetype ahead);
+    qint64 pastedThrough(qsizetype ahead);
     bool startsCutRule(qsizetype ahead);
     bool startsLooseRun(qsizetype ahead);
 
@@ -71,6 +71,7 @@ private:
     bool readEntry(Reading &reading);
     bool readHead(Reading &reading);
     bool readBody(Reading &reading);
+    bool endsBody(Body &body);
     void takeBodyLine(Reading &reading, Body &body, bool first);
     bool closeBody(Reading &reading, Body &body);
     void finishRecord(Record &record);
