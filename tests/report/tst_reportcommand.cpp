@@ -261,6 +261,9 @@ private slots:
         QTest::addColumn<QString>("says");
         QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0
                               << QStringLiteral("--csv <file>");
+        QTest::newRow("help sends spreadsheets to the workbook")
+            << QStringList{QStringLiteral("--help")} << 0
+            << QStringLiteral("For a spreadsheet program open the .xlsx (--xlsx), not the CSV");
         QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
                                  << QStringLiteral("bexlorin-report 1.");
         QTest::newRow("no input") << QStringList{} << 2 << QStringLiteral("name at least one");
