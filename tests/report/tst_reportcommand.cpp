@@ -528,6 +528,32 @@ private slots:
             QVERIFY2(seen.contains(payload), qPrintable(payload));
     }
 
+    // Two students' files whose code lines are equal but invalid (here: the typed text of a
+    // response read as a code line by hand-editing) are two runs, never "the same run twice".
+    void invalidCodeLinesAreNoKey()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString entry = bank::assignmentContent().filter(QStringLiteral("`q001.")).first();
+        for (const QString &name : {QStringLiteral("Kim_Doe"), QStringLiteral("Sam_Student")}) {
+            const QString text =
+                records::openingBlock(QStringLiteral("RESPONSE -->  "),
+                                      records::assignmentLine(QStringLiteral("001")),
+                                      QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+                                      QStringLiteral("03-03-2026")) +
+                records::responseRecord(records::RecordFile::Send, QStringLiteral("09:05:30"), 0,
+                                        {entry, QStringLiteral("12")}, records::Rating::Confidence,
+                                        QStringLiteral("2"));
+            QFile file(dir.filePath(QStringLiteral("send_0303") + name + QStringLiteral(".txt")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(records::codepage::encode(text).value());
+        }
+        const Outcome outcome = runReport({dir.path()});
+        QCOMPARE(outcome.status, 1);
+        QCOMPARE(outcome.err.count(QStringLiteral("code line of this run is not valid")), 2);
+        QVERIFY2(!outcome.err.contains(QStringLiteral("the same run")), qPrintable(outcome.err));
+    }
+
     // A file with problems: exit status 1, and the outputs are still written.
     void problemsStillWriteTheOutputs()
     {
