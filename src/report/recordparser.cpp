@@ -291,7 +291,7 @@ const LineSource::Line *RecordParser::peek(qsizetype ahead)
             aheadFirst_ = 0;
             ahead_.resize(ahead_.size() * 2);
         }
-        LineSource::Line &line = ahead_[std::size_t((aheadFirst_ + aheadCount_) % ahead_.size())];
+        LineSource::Line &line = ahead_[std::size_t((aheadFirst_ + aheadCount_) & aheadMask())];
         if (!source_.next(line)) {
             sourceDone_ = true;
             break;
@@ -305,7 +305,7 @@ const LineSource::Line *RecordParser::peek(qsizetype ahead)
                                      .arg(line.droppedLength));
         }
     }
-    return aheadCount_ > ahead ? &ahead_[std::size_t((aheadFirst_ + ahead) % ahead_.size())]
+    return aheadCount_ > ahead ? &ahead_[std::size_t((aheadFirst_ + ahead) & aheadMask())]
                                : nullptr;
 }
 
@@ -314,7 +314,7 @@ LineSource::Line RecordParser::take()
     peek(0);
     // A shared copy: the place keeps the storage for a later line once this one is let go.
     LineSource::Line line = ahead_[std::size_t(aheadFirst_)];
-    aheadFirst_ = (aheadFirst_ + 1) % qsizetype(ahead_.size());
+    aheadFirst_ = (aheadFirst_ + 1) & aheadMask();
     --aheadCount_;
     aheadBytes_ -= line.bytes.size();
     return line;

@@ -87,8 +87,9 @@ private:
     QString expectedDate_;
     const Handlers *handlers_ = nullptr;
     // Look-ahead: lines in a ring that grows when a look far ahead needs it, so that no line
-    // costs an allocation of its own.
+    // costs an allocation of its own. Its size is a power of two.
     std::vector<LineSource::Line> ahead_;
+    qsizetype aheadMask() const { return qsizetype(ahead_.size()) - 1; }
     qsizetype aheadFirst_ = 0;
     qsizetype aheadCount_ = 0;
     qint64 aheadBytes_ = 0;
