@@ -4,6 +4,9 @@
 // `cat` of the same files to /dev/null as the floor. Both read from the page cache (the files
 // were just written, and one untimed warm-up of each runs first). Wall time from fork to the
 // end of wait4, peak RSS from wait4; rounds alternate between the two.
+// Then memory against input: a 1 GB file that is one line without a line end (sparse, so it
+// costs no disk), and /dev/zero named as an input; the reader holds no line over its 64 MiB
+// limit, and refuses a device without reading it.
 #include "childrun.h"
 #include "figures.h"
 #include "recordfixtures.h"
@@ -17,6 +20,30 @@ namespace {
 bench::ChildRun runOnce(const std::vector<std::string> &arguments)
 {
     return bench::runChild(arguments, bench::ChildOutput::Discarded);
+}
+
+bool memoryAgainstInput(const QString &folder)
+{
+    const QString line = QDir(folder).filePath(QStringLiteral("send_0303One_Line.txt"));
+    QFile file(line);
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64(1) << 30))
+        return false;
+    file.close();
+    const std::string csv = QDir(folder).filePath(QStringLiteral("line.csv")).toStdString();
+    const bench::ChildRun longLine = runOnce({BEXLORIN_REPORT, "--csv", csv, line.toStdString()});
+    bench::row("bexlorin-report on a 1 GiB line without a line end, peak RSS",
+               bench::fixed(longLine.peakRssMb, 1) + " MiB", "< 200 MiB",
+               longLine.peakRssMb < 200.0 ? "yes" : "no");
+    bench::row("bexlorin-report on a 1 GiB line without a line end, time",
+               bench::fixed(longLine.wallMs, 0) + " ms");
+    bench::row("bexlorin-report on a 1 GiB line, exit status (1: the line is reported)",
+               std::to_string(longLine.status), "1", longLine.status == 1 ? "yes" : "no");
+    const bench::ChildRun zero = runOnce({BEXLORIN_REPORT, "--csv", csv, "/dev/zero"});
+    bench::row("bexlorin-report on /dev/zero, peak RSS", bench::fixed(zero.peakRssMb, 1) + " MiB",
+               "< 50 MiB", zero.peakRssMb < 50.0 ? "yes" : "no");
+    bench::row("bexlorin-report on /dev/zero, exit status (2: refused, not read)",
+               std::to_string(zero.status), "2", zero.status == 2 ? "yes" : "no");
+    return true;
 }
 
 } // namespace
@@ -83,5 +110,5 @@ int main(int argc, char *argv[])
                rss < 50.0 ? "yes" : "no");
     bench::row("bexlorin-report exit status (0: read without problems)",
                std::to_string(warm.status), "0", warm.status == 0 ? "yes" : "no");
-    return 0;
+    return memoryAgainstInput(out.path()) ? 0 : 1;
 }

@@ -29,10 +29,11 @@ public:
     static QByteArray field(const QString &text);
     static QString kindText(RecordKind kind);
 
-private:
-    void writeRow(const QStringList &fields);
-    void addField(QStringView text);
+    // The sink of recordrow::write.
+    void addText(QStringView text);
     void addNumber(std::optional<int> number);
+
+private:
     static bool needsQuotes(QByteArrayView bytes);
     void endRow();
     void flushRows();

@@ -75,7 +75,9 @@ void Gradebook::addRun(const Run &run)
         summary.codeNumber = run.codeNumber;
     summary.questions = index_.questionCount(run.assignment);
 
-    if (run.codeLine.isEmpty())
+    // Only a valid code line tells a run from another: an invalid or missing one says nothing
+    // about where the run came from.
+    if (!run.codeLineValid)
         return;
     // A master file and a send file hold the same runs; twice in files of one kind is a copy.
     const QString key = name_.kindText() + u'\n' + run.codeLine;

@@ -157,6 +157,116 @@ QString questionTable(const RunSummary &run, const QuestionIndex &index)
     return html + QStringLiteral("</table>");
 }
 
+// The page loads nothing and runs nothing: whatever a student's text holds, a browser
+// refuses scripts, frames, forms and every fetch.
+QString head()
+{
+    return QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+                          "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src "
+                          "'none'; style-src 'unsafe-inline'; base-uri 'none'; form-action "
+                          "'none'\"><title>Bexlorin report</title><style>") +
+           style + QStringLiteral("</style></head><body>\n<h1>Bexlorin report</h1>\n");
+}
+
+QString runsSection(const Gradebook &book)
+{
+    QString html = QStringLiteral("<h2>Runs</h2>\n<table id=\"runs\"><tr>");
+    for (const QString &header : runtable::headers())
+        html += cell(QStringLiteral("th"), header);
+    html += QStringLiteral("</tr>\n");
+    for (const RunSummary &run : book.runs()) {
+        html += QStringLiteral("<tr>");
+        for (const QString &value : runtable::row(run))
+            html += cell(QStringLiteral("td"), value);
+        html += QStringLiteral("</tr>\n");
+    }
+    return html + QStringLiteral("</table>\n");
+}
+
+// Problems in full; notes about the files (conversions, ratings kept as typed) folded.
+QString problemsSection(const Gradebook &book)
+{
+    const auto item = [](const Problem &problem) {
+        const QString where =
+            problem.line > 0 ? QStringLiteral("%1, line %2: ").arg(problem.file).arg(problem.line)
+                             : problem.file + QStringLiteral(": ");
+        return cell(QStringLiteral("li"), where + problem.text,
+                    problem.notice ? QStringLiteral("notice") : QStringLiteral("problem"));
+    };
+    QString problems;
+    QString notices;
+    qsizetype noticeCount = 0;
+    for (const Problem &problem : book.problems()) {
+        (problem.notice ? notices : problems) += item(problem);
+        noticeCount += problem.notice ? 1 : 0;
+    }
+    QString html = QStringLiteral("<h2>Problems</h2>\n<ul id=\"problems\">") +
+                   (problems.isEmpty() ? QStringLiteral("<li>none</li>") : problems) +
+                   QStringLiteral("</ul>\n");
+    if (noticeCount > 0) {
+        html += QStringLiteral("<details><summary>%1 notes about the files (line ends, "
+                               "encodings, ratings kept as typed)</summary><ul id=\"notices\">")
+                    .arg(noticeCount) +
+                notices + QStringLiteral("</ul></details>\n");
+    }
+    return html;
+}
+
+QString classSection(const Gradebook &book)
+{
+    return QStringLiteral("<h2>Calibration of the class</h2>\n<p>Each cell counts the questions "
+                          "rated with that confidence whose worked answer then got that "
+                          "self-critique rating.</p>\n") +
+           calibrationSvg(QStringLiteral("calibration-class"), book.classCalibration()) + u'\n';
+}
+
+// One student: the pictures over all their runs, then each run's questions.
+QString studentSection(const Gradebook &book, const QuestionIndex &index, const QString &student,
+                       qsizetype number)
+{
+    CalibrationGrid grid{};
+    QMap<QPair<int, int>, int> seconds;
+    QString runs;
+    for (const RunSummary &run : book.runs()) {
+        if (run.student != student)
+            continue;
+        for (std::size_t c = 0; c < 4; ++c) {
+            for (std::size_t r = 0; r < 4; ++r)
+                grid[c][r] += run.calibration[c][r];
+        }
+        for (auto it = run.secondsPerQuestion.constBegin(); it != run.secondsPerQuestion.constEnd();
+             ++it)
+            seconds[{run.assignment, it.key()}] += it.value();
+        const QString title = index.headLine(run.assignment).isEmpty()
+                                  ? run.assignmentText
+                                  : index.headLine(run.assignment);
+        runs += cell(QStringLiteral("h3"),
+                     QStringLiteral("Assignment %1, %2 file, %3")
+                         .arg(title, run.name.kindText(),
+                              run.date.isEmpty() ? QStringLiteral("no date") : run.date)) +
+                u'\n' + questionTable(run, index) + u'\n';
+    }
+    return cell(QStringLiteral("h2"), student) + u'\n' +
+           QStringLiteral("<div class=\"pictures\">") +
+           calibrationSvg(QStringLiteral("calibration-student-%1").arg(number), grid) +
+           minutesSvg(QStringLiteral("minutes-student-%1").arg(number), seconds) +
+           QStringLiteral("</div>\n") + runs;
+}
+
+// Students in order of first appearance.
+QString studentsSection(const Gradebook &book, const QuestionIndex &index)
+{
+    QStringList students;
+    for (const RunSummary &run : book.runs()) {
+        if (!students.contains(run.student))
+            students.append(run.student);
+    }
+    QString html;
+    for (qsizetype s = 0; s < students.size(); ++s)
+        html += studentSection(book, index, students[s], s + 1);
+    return html;
+}
+
 } // namespace
 
 QString escaped(QStringView text)
@@ -193,94 +303,8 @@ QString escaped(QStringView text)
 
 QString page(const Gradebook &book, const QuestionIndex &index)
 {
-    QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta "
-                                  "charset=\"utf-8\"><title>Bexlorin report</title><style>") +
-                   style + QStringLiteral("</style></head><body>\n<h1>Bexlorin report</h1>\n");
-
-    html += QStringLiteral("<h2>Runs</h2>\n<table id=\"runs\"><tr>");
-    for (const QString &header : runtable::headers())
-        html += cell(QStringLiteral("th"), header);
-    html += QStringLiteral("</tr>\n");
-    for (const RunSummary &run : book.runs()) {
-        html += QStringLiteral("<tr>");
-        for (const QString &value : runtable::row(run))
-            html += cell(QStringLiteral("td"), value);
-        html += QStringLiteral("</tr>\n");
-    }
-    html += QStringLiteral("</table>\n");
-
-    // Problems in full; notes about the files (conversions, ratings kept as typed) folded.
-    const auto item = [](const Problem &problem) {
-        const QString where =
-            problem.line > 0 ? QStringLiteral("%1, line %2: ").arg(problem.file).arg(problem.line)
-                             : problem.file + QStringLiteral(": ");
-        return cell(QStringLiteral("li"), where + problem.text,
-                    problem.notice ? QStringLiteral("notice") : QStringLiteral("problem"));
-    };
-    QString problems;
-    QString notices;
-    qsizetype noticeCount = 0;
-    for (const Problem &problem : book.problems()) {
-        (problem.notice ? notices : problems) += item(problem);
-        noticeCount += problem.notice ? 1 : 0;
-    }
-    html += QStringLiteral("<h2>Problems</h2>\n<ul id=\"problems\">") +
-            (problems.isEmpty() ? QStringLiteral("<li>none</li>") : problems) +
-            QStringLiteral("</ul>\n");
-    if (noticeCount > 0) {
-        html += QStringLiteral("<details><summary>%1 notes about the files (line ends, "
-                               "encodings, ratings kept as typed)</summary><ul id=\"notices\">")
-                    .arg(noticeCount) +
-                notices + QStringLiteral("</ul></details>\n");
-    }
-
-    html += QStringLiteral("<h2>Calibration of the class</h2>\n<p>Each cell counts the questions "
-                           "rated with that confidence whose worked answer then got that "
-                           "self-critique rating.</p>\n");
-    html += calibrationSvg(QStringLiteral("calibration-class"), book.classCalibration()) + u'\n';
-
-    // Students in order of first appearance.
-    QStringList students;
-    for (const RunSummary &run : book.runs()) {
-        if (!students.contains(run.student))
-            students.append(run.student);
-    }
-    for (qsizetype s = 0; s < students.size(); ++s) {
-        const QString &student = students[s];
-        CalibrationGrid grid{};
-        QMap<QPair<int, int>, int> seconds;
-        for (const RunSummary &run : book.runs()) {
-            if (run.student != student)
-                continue;
-            for (std::size_t c = 0; c < 4; ++c) {
-                for (std::size_t r = 0; r < 4; ++r)
-                    grid[c][r] += run.calibration[c][r];
-            }
-            for (auto it = run.secondsPerQuestion.constBegin();
-                 it != run.secondsPerQuestion.constEnd(); ++it)
-                seconds[{run.assignment, it.key()}] += it.value();
-        }
-        html += cell(QStringLiteral("h2"), student) + u'\n';
-        html += QStringLiteral("<div class=\"pictures\">") +
-                calibrationSvg(QStringLiteral("calibration-student-%1").arg(s + 1), grid) +
-                minutesSvg(QStringLiteral("minutes-student-%1").arg(s + 1), seconds) +
-                QStringLiteral("</div>\n");
-        for (const RunSummary &run : book.runs()) {
-            if (run.student != student)
-                continue;
-            html += cell(QStringLiteral("h3"),
-                         QStringLiteral("Assignment %1, %2 file, %3")
-                             .arg(index.headLine(run.assignment).isEmpty()
-                                      ? run.assignmentText
-                                      : index.headLine(run.assignment),
-                                  run.name.kindText(),
-                                  run.date.isEmpty() ? QStringLiteral("no date") : run.date)) +
-                    u'\n';
-            html += questionTable(run, index) + u'\n';
-        }
-    }
-    html += QStringLiteral("</body></html>\n");
-    return html;
+    return head() + runsSection(book) + problemsSection(book) + classSection(book) +
+           studentsSection(book, index) + QStringLiteral("</body></html>\n");
 }
 
 } // namespace report::htmlreport

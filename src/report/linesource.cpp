@@ -62,8 +62,9 @@ std::optional<QString> utf8(QByteArrayView bytes)
 
 } // namespace
 
-LineSource::LineSource(QIODevice &device)
+LineSource::LineSource(QIODevice &device, qsizetype lineLimit)
     : device_(device)
+    , lineLimit_(lineLimit)
 {}
 
 bool LineSource::fill()
@@ -191,6 +192,8 @@ bool LineSource::next(Line &line)
         end = findLineEnd(scanned, &endLength);
         if (end >= 0)
             break;
+        if (buffer_.size() - start_ > lineLimit_)
+            return skipLongLine(line);
         // Rescan from just before the end of what was there: a CR may have been the last byte.
         scanned = qMax(start_, buffer_.size() - 1);
         const qsizetype offset = start_;
@@ -208,6 +211,7 @@ bool LineSource::next(Line &line)
         endLength = 0;
     }
     line.number = ++number_;
+    line.droppedLength = 0;
     // CR CR LF: a write cut short between CR and LF, closed by the next record's CR LF (or a
     // transfer that doubled the CR). The extra CR belongs to the line end, not to the text.
     if (lineEnds_ == LineEnds::CrLf && endLength == 2 && end > start_ &&
@@ -216,6 +220,14 @@ bool LineSource::next(Line &line)
         ++endLength;
         if (doubledCarriageReturns_++ == 0)
             firstDoubledCarriageReturn_ = line.number;
+    }
+    if (end - start_ > lineLimit_) {
+        line.bytes.resize(0);
+        line.decoded = false;
+        line.droppedLength = end - start_;
+        start_ = end + endLength;
+        loneLineFeeds_ = 0;
+        return true;
     }
     const QByteArrayView bytes(buffer_.constData() + start_, end - start_);
     if (lineEnds_ == LineEnds::CrLf &&
@@ -239,6 +251,36 @@ bool LineSource::next(Line &line)
         }
     }
     start_ = end + endLength;
+    return true;
+}
+
+// A line longer than the limit: its bytes are counted and let go as they come, up to its line
+// end, so that it costs no more memory than one read.
+bool LineSource::skipLongLine(Line &line)
+{
+    qint64 length = 0;
+    qsizetype endLength = 0;
+    qsizetype end = -1;
+    while (end < 0) {
+        // The last byte stays: it may be the CR of a CR LF split between two reads.
+        length += buffer_.size() - 1 - start_;
+        start_ = buffer_.size() - 1;
+        if (!fill())
+            break;
+        end = findLineEnd(start_, &endLength);
+    }
+    if (end < 0) {
+        end = buffer_.size();
+        endLength = 0;
+        endsInsideLine_ = true;
+    }
+    length += end - start_;
+    start_ = end + endLength;
+    loneLineFeeds_ = 0;
+    line.number = ++number_;
+    line.bytes.resize(0);
+    line.decoded = false;
+    line.droppedLength = length;
     return true;
 }
 

@@ -28,9 +28,15 @@ public:
         QByteArray bytes;
         QString text;
         bool decoded = false;
+        qint64 droppedLength = 0; // a line longer than the limit: its length; its bytes are gone
     };
 
-    explicit LineSource(QIODevice &device);
+    // No line is held longer than this: memory stays bounded whatever the input.
+    static constexpr qsizetype defaultLineLimit = 64 * 1024 * 1024;
+
+    explicit LineSource(QIODevice &device, qsizetype lineLimit = defaultLineLimit);
+
+    qsizetype lineLimit() const { return lineLimit_; }
 
     // The next line without its line end, into `line` (whose storage is reused); false at
     // the end of the file.
@@ -58,10 +64,12 @@ public:
 
 private:
     bool fill();
+    bool skipLongLine(Line &line);
     qsizetype findLineEnd(qsizetype from, qsizetype *endLength);
     void noteForeign(qint64 number);
 
     QIODevice &device_;
+    qsizetype lineLimit_;
     QByteArray buffer_;
     qsizetype start_ = 0;
     bool atEnd_ = false;

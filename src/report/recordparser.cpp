@@ -6,9 +6,11 @@
 #include "records/recordcomposition.h"
 #include "report/questionindex.h"
 
-#include <QRegularExpression>
-
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <limits>
+#include <span>
 
 namespace report {
 
@@ -74,10 +76,19 @@ bool isDate(const QByteArray &line)
     return hasForm(line, "99-99-9999");
 }
 
+// The number of "assignment #NNN"; 0 when it does not read as one.
+int assignmentNumberOf(QStringView line)
+{
+    bool ok = false;
+    const int number = line.mid(text::assignmentLabel.size()).trimmed().toInt(&ok);
+    return ok ? number : 0;
+}
+
 // "`questionNumber N " with N = assignment * 10000 + question; -1 when it is not one.
 qint64 questionNumberOf(const QByteArray &line)
 {
-    if (!line.startsWith(questionNumberLabel) || !line.endsWith(' '))
+    if (line.size() <= questionNumberLabel.size() || !line.startsWith(questionNumberLabel) ||
+        !line.endsWith(' '))
         return -1;
     const QByteArrayView digits =
         QByteArrayView(line).sliced(questionNumberLabel.size()).chopped(1);
@@ -113,15 +124,31 @@ std::optional<int> ratingNumber(const QString &typed)
     return std::nullopt;
 }
 
-// Lines joined with CR LF as they come, as bytes: decoded once, whole. The last line can be
-// taken off again, since it may turn out to be the rating line.
+// Lines joined with CR LF as they come, as bytes: decoded once, whole. A mark taken at a
+// line can be gone back to, since where the text ends is known only later. Beyond the line
+// limit no more is kept (the record says so), so that no record holds more than that.
 class JoinedLines
 {
 public:
+    struct Mark
+    {
+        qsizetype size = 0;
+        qsizetype lastStart = 0;
+        qsizetype count = 0;
+    };
+
+    explicit JoinedLines(qsizetype limit)
+        : limit_(limit)
+    {}
     void add(QByteArrayView line)
     {
         const qsizetype start = bytes_.size();
         const qsizetype separator = count_ > 0 ? lineEnd.size() : 0;
+        ++count_;
+        if (start + separator + line.size() > limit_) {
+            overflow_ = true;
+            return;
+        }
         // Resize and copy: QByteArray::append goes the long way round for every line.
         bytes_.resize(start + separator + line.size());
         char *to = bytes_.data() + start;
@@ -129,10 +156,20 @@ public:
             std::memcpy(to, lineEnd.data(), std::size_t(separator));
         std::memcpy(to + separator, line.data(), std::size_t(line.size()));
         lastStart_ = start + separator;
-        ++count_;
+    }
+    Mark mark() const { return {bytes_.size(), lastStart_, count_}; }
+    void restore(const Mark &mark)
+    {
+        bytes_.truncate(mark.size);
+        lastStart_ = mark.lastStart;
+        count_ = mark.count;
     }
     bool isEmpty() const { return count_ == 0; }
-    QByteArrayView last() const { return QByteArrayView(bytes_).sliced(lastStart_); }
+    bool overflowed() const { return overflow_; }
+    QByteArrayView last() const
+    {
+        return isEmpty() ? QByteArrayView() : QByteArrayView(bytes_).sliced(lastStart_);
+    }
     QByteArray takeLast()
     {
         const QByteArray taken = bytes_.mid(lastStart_);
@@ -144,32 +181,132 @@ public:
     const QByteArray &bytes() const { return bytes_; }
 
 private:
+    qsizetype limit_;
     QByteArray bytes_;
     qsizetype lastStart_ = 0;
     qsizetype count_ = 0;
+    bool overflow_ = false;
 };
+
+bool isRatingLine(QByteArrayView line)
+{
+    return line.startsWith(confidenceLabel) || line.startsWith(selfCritiqueLabel);
+}
+
+QString sizeText(qsizetype bytes)
+{
+    constexpr qsizetype mebibyte = 1024 * 1024;
+    return bytes % mebibyte == 0 ? QStringLiteral("%1 MiB").arg(bytes / mebibyte)
+                                 : QStringLiteral("%1 bytes").arg(bytes);
+}
+
+// How far a look for a pasted record goes before it takes what it sees for the real thing.
+constexpr qsizetype pasteLookLines = 4096;
+constexpr qint64 pasteLookBytes = 64 * 1024 * 1024;
 
 } // namespace
 
+// The parts of each kind of record after its opening rule and time stamp, in the order the
+// drill program writes them. A stricter rule for a kind is a change here.
+enum class RecordParser::Part { DateAndTimeStamp, QuestionNumber, Entry, Head, Body };
+
+namespace {
+
+using Part = RecordParser::Part;
+constexpr std::array sendResponseLayout{Part::Entry, Part::Head, Part::Body};
+constexpr std::array masterResponseLayout{Part::QuestionNumber, Part::Entry, Part::Head,
+                                          Part::Body};
+constexpr std::array notesLayout{Part::DateAndTimeStamp, Part::Entry, Part::Head, Part::Body};
+
+} // namespace
+
+// One record while its parts are read.
+struct RecordParser::Reading
+{
+    Record record;
+    qint64 last = 0; // the last line taken
+    bool notes = false;
+    qint64 questionNumber = -1;
+    qint64 missingHead = 0; // the line where the response head should be
+    QString missing;        // what an incomplete record lacks
+};
+
+namespace {
+
+// The last line of a response record is its rating line, if it has one.
+void takeRating(RecordParser::Reading &reading, JoinedLines &lines, const LineSource &source)
+{
+    Record &record = reading.record;
+    if (reading.notes) {
+        record.kind = RecordKind::Note;
+    } else if (!lines.isEmpty() && isRatingLine(lines.last())) {
+        const QString rating = source.decode(lines.takeLast());
+        const bool confidence = rating.startsWith(text::confidenceLabel);
+        record.kind = confidence ? RecordKind::Question : RecordKind::Answer;
+        record.hasRatingLine = true;
+        record.ratingTyped =
+            rating.mid(confidence ? text::confidenceLabel.size() : text::selfCritiqueLabel.size());
+        record.rating = ratingNumber(record.ratingTyped);
+    }
+    record.response = source.decode(lines.bytes());
+}
+
+} // namespace
+
+// The typed text of a record while it is read: where the last closing rule that the layout
+// allows stands, and the first line after it.
+struct RecordParser::Body
+{
+    Body(qsizetype limit, bool rated)
+        : lines(limit)
+        , rated(rated)
+    {}
+    bool justEnded() const { return end && firstAfter == 0; }
+
+    JoinedLines lines;
+    qint64 pastedThrough = 0; // the last line of records pasted into the text
+    bool rated;               // a rating line comes before the closing rule
+    std::optional<JoinedLines::Mark> end;
+    qint64 endLine = 0;
+    qint64 firstAfter = 0;
+    QString firstAfterText;
+};
+
 RecordParser::RecordParser(QIODevice &device, const QString &fileName, FileKind kind,
-                           const QuestionIndex &index, QString expectedDate)
-    : source_(device)
+                           const QuestionIndex &index, QString expectedDate, qsizetype lineLimit)
+    : source_(device, lineLimit)
     , fileName_(fileName)
     , kind_(kind)
     , index_(index)
     , expectedDate_(std::move(expectedDate))
+    , ahead_(8)
 {}
 
+// Pointers it gives stay valid until the look-ahead grows: peek the furthest line first.
 const LineSource::Line *RecordParser::peek(qsizetype ahead)
 {
-    const qsizetype size = qsizetype(ahead_.size());
     while (aheadCount_ <= ahead && !sourceDone_) {
-        if (source_.next(ahead_[std::size_t((aheadFirst_ + aheadCount_) % size)]))
-            ++aheadCount_;
-        else
+        if (aheadCount_ == qsizetype(ahead_.size())) {
+            std::rotate(ahead_.begin(), ahead_.begin() + aheadFirst_, ahead_.end());
+            aheadFirst_ = 0;
+            ahead_.resize(ahead_.size() * 2);
+        }
+        LineSource::Line &line = ahead_[std::size_t((aheadFirst_ + aheadCount_) & aheadMask())];
+        if (!source_.next(line)) {
             sourceDone_ = true;
+            break;
+        }
+        ++aheadCount_;
+        aheadBytes_ += line.bytes.size();
+        if (line.droppedLength > 0) {
+            problem(line.number, QStringLiteral("this line is longer than the limit of %1 "
+                                                "(%2 bytes): it is left out")
+                                     .arg(sizeText(source_.lineLimit()))
+                                     .arg(line.droppedLength));
+        }
     }
-    return aheadCount_ > ahead ? &ahead_[std::size_t((aheadFirst_ + ahead) % size)] : nullptr;
+    return aheadCount_ > ahead ? &ahead_[std::size_t((aheadFirst_ + ahead) & aheadMask())]
+                               : nullptr;
 }
 
 LineSource::Line RecordParser::take()
@@ -177,8 +314,9 @@ LineSource::Line RecordParser::take()
     peek(0);
     // A shared copy: the place keeps the storage for a later line once this one is let go.
     LineSource::Line line = ahead_[std::size_t(aheadFirst_)];
-    aheadFirst_ = (aheadFirst_ + 1) % qsizetype(ahead_.size());
+    aheadFirst_ = (aheadFirst_ + 1) & aheadMask();
     --aheadCount_;
+    aheadBytes_ -= line.bytes.size();
     return line;
 }
 
@@ -192,9 +330,28 @@ bool RecordParser::startsRecord(qsizetype ahead)
     return stamp && isTimeStamp(stamp->bytes);
 }
 
-// A code line, "assignment #", a head line and the title; or the same without the code line.
-bool RecordParser::startsOpeningBlock(qsizetype ahead, bool *withCodeLine)
+// The opening block of a run as only the drill program writes it: a valid code line,
+// "assignment #NNN", that assignment's head line from the bank, and the title.
+bool RecordParser::startsValidBlock(qsizetype ahead)
 {
+    const auto *assignment = peek(ahead + 1);
+    if (!assignment || !isAssignmentLine(assignment->bytes) || !peek(ahead + 3))
+        return false;
+    const auto *code = peek(ahead);
+    const auto *head = peek(ahead + 2);
+    const auto *title = peek(ahead + 3);
+    if (title->bytes != ::report::title)
+        return false;
+    const QString headLine = index_.headLine(assignmentNumberOf(source_.text(*assignment)));
+    return !headLine.isEmpty() && source_.text(*head).trimmed() == headLine &&
+           isValidCodeLine(source_.text(*code));
+}
+
+// Between records, an opening block is taken as it comes: a code line, "assignment #", a head
+// line and the title; or the same without the code line. What is wrong with it is reported.
+bool RecordParser::startsLooseBlock(qsizetype ahead, bool *withCodeLine)
+{
+    peek(ahead + 3);
     const auto *first = peek(ahead);
     const auto *second = peek(ahead + 1);
     if (!first || !second)
@@ -204,21 +361,97 @@ bool RecordParser::startsOpeningBlock(qsizetype ahead, bool *withCodeLine)
         return false;
     const auto *third = peek(ahead + 2);
     const auto *fourth = peek(ahead + 3);
-    if (!firstIsAssignment && fourth && fourth->bytes == title) {
+    if (!firstIsAssignment && fourth && fourth->bytes == ::report::title) {
         *withCodeLine = true;
         return true;
     }
-    if (firstIsAssignment && third && third->bytes == title) {
+    if (firstIsAssignment && third && third->bytes == ::report::title) {
         *withCodeLine = false;
         return true;
     }
     return false;
 }
 
+// What an interrupted write leaves of the start of an opening block or a record.
+bool RecordParser::startsPartialStart(qsizetype ahead)
+{
+    peek(ahead + 1);
+    const auto *first = peek(ahead);
+    const auto *next = peek(ahead + 1);
+    if (!first)
+        return false;
+    return first->bytes.startsWith(assignmentLabel) ||
+           (next && next->bytes.startsWith(assignmentLabel)) ||
+           (!first->bytes.isEmpty() && openingRule.startsWith(first->bytes));
+}
+
+// Inside a record only what the drill program writes ends it: a record start or a valid
+// opening block.
 bool RecordParser::breaksRecord(qsizetype ahead)
 {
+    return startsRecord(ahead) || startsValidBlock(ahead);
+}
+
+bool RecordParser::breaksBetweenRecords(qsizetype ahead)
+{
     bool withCodeLine = false;
-    return startsRecord(ahead) || startsOpeningBlock(ahead, &withCodeLine);
+    return startsRecord(ahead) || startsLooseBlock(ahead, &withCodeLine);
+}
+
+// A record start inside a response, where no closing rule ended the response just before:
+// real (the response was cut short there and the next record written after it) when the
+// records it starts end, each at a closing rule after a rating line, followed by the next
+// record or run or the end of the file; pasted into the response when the response goes on
+// after one of them. Gives the line of that last pasted closing rule, 0 for real. Past the
+// look's bounds it is taken for real. Lines once looked through are not looked through again.
+qint64 RecordParser::pastedThrough(qsizetype ahead)
+{
+    if (genuineThrough_ == std::numeric_limits<qint64>::max())
+        return 0;
+    const qint64 first = peek(ahead)->number;
+    qsizetype i = qMax(ahead + 2, ahead + qsizetype(genuineThrough_ - first) + 1);
+    for (; i - ahead < pasteLookLines && aheadBytes_ < pasteLookBytes; ++i) {
+        const auto *line = peek(i);
+        if (!line ||
+            (line->bytes == closingRule && isRatingLine(peek(i - 1)->bytes) && !peek(i + 1))) {
+            genuineThrough_ = std::numeric_limits<qint64>::max();
+            return 0;
+        }
+        if (line->bytes != closingRule || !isRatingLine(peek(i - 1)->bytes))
+            continue;
+        if (!breaksRecord(i + 1))
+            return first + (i - ahead);
+        genuineThrough_ = first + (i - ahead);
+    }
+    return 0;
+}
+
+// What a cut leaves of the start of a record (its opening rule, or that and part of its time
+// stamp), then the next record or run.
+bool RecordParser::startsCutRule(qsizetype ahead)
+{
+    peek(ahead + 2);
+    const auto *rule = peek(ahead);
+    if (!rule || rule->bytes.isEmpty() || !openingRule.startsWith(rule->bytes))
+        return false;
+    const auto *stamp = peek(ahead + 1);
+    if (stamp && !stamp->bytes.isEmpty() && stamp->bytes.size() < stampIndent.size() + 8 &&
+        (stampIndent.startsWith(stamp->bytes) || stamp->bytes.startsWith(stampIndent)))
+        ++ahead;
+    return !peek(ahead + 1) || breaksRecord(ahead + 1);
+}
+
+// Right after a record, an opening block that does not add up (no code line, an invalid one)
+// still starts a run when the next record or run, or the end of the file, follows it.
+bool RecordParser::startsLooseRun(qsizetype ahead)
+{
+    bool withCodeLine = false;
+    if (!startsLooseBlock(ahead, &withCodeLine))
+        return false;
+    qsizetype next = ahead + (withCodeLine ? 4 : 3);
+    if (const auto *date = peek(next); date && isDate(date->bytes))
+        ++next;
+    return !peek(next) || breaksBetweenRecords(next);
 }
 
 void RecordParser::problem(qint64 line, const QString &text, bool notice)
@@ -234,18 +467,16 @@ void RecordParser::parse(const Handlers &handlers)
         bool withCodeLine = false;
         if (startsRecord(0)) {
             parseRecord();
-        } else if (startsOpeningBlock(0, &withCodeLine)) {
+        } else if (startsLooseBlock(0, &withCodeLine)) {
             parseOpeningBlock(withCodeLine);
-        } else if (const auto *next = peek(1); peek(0)->bytes.startsWith(assignmentLabel) ||
-                                               (next && next->bytes.startsWith(assignmentLabel))) {
-            skipIncompleteOpeningBlock();
-        } else if (openingRule.startsWith(peek(0)->bytes) && !peek(0)->bytes.isEmpty()) {
-            skipIncompleteRecordStart();
+        } else if (startsPartialStart(0)) {
+            skipIncomplete(peek(0)->bytes.startsWith('.')
+                               ? QStringLiteral("record (lines %1 to %2): it has no time stamp "
+                                                "after its opening rule")
+                               : QStringLiteral("opening block (lines %1 to %2): it has no "
+                                                "title line"));
         } else {
-            const LineSource::Line line = take();
-            problem(line.number,
-                    QStringLiteral("this line fits no record (an edit by hand?): \"%1\"")
-                        .arg(source_.text(line).left(60)));
+            skipLinesThatFitNoRecord();
         }
     }
     reportFormat();
@@ -258,208 +489,277 @@ void RecordParser::parseOpeningBlock(bool withCodeLine)
     haveRun_ = true;
     // The run's problems follow the run, so that they are counted against it.
     QList<Problem> found;
-    const auto problem = [&](qint64 line, const QString &text) {
-        found.append({fileName_, line, text, false});
-    };
-    if (withCodeLine) {
-        const LineSource::Line code = take();
-        run_.line = code.number;
-        run_.codeLine = source_.text(code);
-        run_.codeLineValid = isValidCodeLine(run_.codeLine);
-        if (run_.codeLineValid) {
-            run_.codeNumber = records::codeNumberOf(run_.codeLine);
-        } else {
-            problem(code.number,
-                    QStringLiteral("the code line of this run is not valid (it holds a "
-                                   "character below code 66 or of code 117): the run's code "
-                                   "number cannot be read"));
-        }
-    }
-    const LineSource::Line assignment = take();
-    const QString assignmentLine = source_.text(assignment);
-    if (!withCodeLine) {
-        run_.line = assignment.number;
-        problem(assignment.number,
-                QStringLiteral("this run has no code line before \"%1\": its code number is "
-                               "unknown")
-                    .arg(assignmentLine));
-    }
+    readCodeLine(withCodeLine, found);
+    const QString assignmentLine = source_.text(take());
     run_.assignmentText = assignmentLine.mid(text::assignmentLabel.size());
-    bool ok = false;
-    run_.assignment = run_.assignmentText.trimmed().toInt(&ok);
-    if (!ok)
-        run_.assignment = 0;
+    run_.assignment = assignmentNumberOf(assignmentLine);
     run_.headLine = source_.text(take());
-    take(); // the title, which startsOpeningBlock has seen
-    const LineSource::Line *date = peek(0);
-    if (date && isDate(date->bytes)) {
-        run_.date = QString::fromLatin1(date->bytes);
-        const qint64 dateLine = take().number;
-        if (!expectedDate_.isEmpty() && run_.date.left(5) != expectedDate_) {
-            problem(dateLine, QStringLiteral("the run is dated %1 but the file name says %2")
-                                  .arg(run_.date, expectedDate_));
-        }
-    } else {
-        problem(run_.line, QStringLiteral("the opening block of this run has no date line"));
-    }
+    take(); // the title, which startsLooseBlock has seen
+    readDate(found);
     if (handlers_->run)
         handlers_->run(run_);
     for (const Problem &each : found)
-        this->problem(each.line, each.text);
+        problem(each.line, each.text);
 }
 
-// What an interrupted write leaves of an opening block: up to the next record or run.
-void RecordParser::skipIncompleteOpeningBlock()
+void RecordParser::readCodeLine(bool withCodeLine, QList<Problem> &found)
+{
+    if (!withCodeLine) {
+        run_.line = peek(0)->number;
+        found.append({fileName_, run_.line,
+                      QStringLiteral("this run has no code line before \"%1\": its code number "
+                                     "is unknown")
+                          .arg(source_.text(*peek(0)))});
+        return;
+    }
+    const LineSource::Line code = take();
+    run_.line = code.number;
+    run_.codeLine = source_.text(code);
+    run_.codeLineValid = isValidCodeLine(run_.codeLine);
+    if (run_.codeLineValid) {
+        run_.codeNumber = records::codeNumberOf(run_.codeLine);
+    } else {
+        found.append({fileName_, code.number,
+                      QStringLiteral("the code line of this run is not valid (it holds a "
+                                     "character below code 66 or of code 117): the run's code "
+                                     "number cannot be read")});
+    }
+}
+
+void RecordParser::readDate(QList<Problem> &found)
+{
+    const LineSource::Line *date = peek(0);
+    if (!date || !isDate(date->bytes)) {
+        found.append({fileName_, run_.line,
+                      QStringLiteral("the opening block of this run has no date line")});
+        return;
+    }
+    run_.date = QString::fromLatin1(date->bytes);
+    const qint64 dateLine = take().number;
+    if (!expectedDate_.isEmpty() && run_.date.left(5) != expectedDate_) {
+        found.append({fileName_, dateLine,
+                      QStringLiteral("the run is dated %1 but the file name says %2")
+                          .arg(run_.date, expectedDate_)});
+    }
+}
+
+// The start of an opening block or a record that stops short: up to the next record or run.
+void RecordParser::skipIncomplete(const QString &what)
 {
     const qint64 first = take().number;
     qint64 last = first;
-    while (peek(0) && !breaksRecord(0))
+    while (peek(0) && !breaksBetweenRecords(0))
         last = take().number;
-    problem(first, QStringLiteral("incomplete opening block (lines %1 to %2): it stops before "
-                                  "its title and date, as an interrupted write leaves it")
-                       .arg(first)
-                       .arg(last));
+    problem(first, (QStringLiteral("incomplete ") + what).arg(first).arg(last));
 }
 
-// An opening rule, or the start of one, that no time stamp follows: what an interrupted write
-// leaves of the beginning of a record. Up to the next record or run.
-void RecordParser::skipIncompleteRecordStart()
+void RecordParser::skipLinesThatFitNoRecord()
 {
-    const qint64 first = take().number;
-    qint64 last = first;
-    while (peek(0) && !breaksRecord(0))
+    const LineSource::Line first = take();
+    qint64 last = first.number;
+    while (peek(0) && !breaksBetweenRecords(0) && !startsPartialStart(0))
         last = take().number;
-    problem(first, QStringLiteral("incomplete record (lines %1 to %2): it stops before its time "
-                                  "stamp, as an interrupted write leaves it")
-                       .arg(first)
-                       .arg(last));
+    reportFitNoRecord(first.number, last, source_.text(first));
 }
 
-void RecordParser::reportIncomplete(const Record &record, qint64 lastLine, const char *where)
+void RecordParser::reportFitNoRecord(qint64 first, qint64 last, const QString &text)
 {
-    problem(record.line, QStringLiteral("incomplete record (lines %1 to %2): it stops %3, as an "
-                                        "interrupted write leaves it")
+    if (first == last) {
+        problem(first, QStringLiteral("this line fits no record (an edit by hand?): \"%1\"")
+                           .arg(text.left(60)));
+    } else {
+        problem(first, QStringLiteral("lines %1 to %2 fit no record (an edit by hand?), the "
+                                      "first: \"%3\"")
+                           .arg(first)
+                           .arg(last)
+                           .arg(text.left(60)));
+    }
+}
+
+void RecordParser::reportIncomplete(const Record &record, qint64 lastLine, const QString &missing)
+{
+    problem(record.line, QStringLiteral("incomplete record (lines %1 to %2): %3")
                              .arg(record.line)
                              .arg(lastLine)
-                             .arg(QLatin1String(where)));
+                             .arg(missing));
 }
 
 void RecordParser::parseRecord()
 {
-    Record record;
+    Reading reading;
     entry_.clear();
-    record.line = take().number;
-    qint64 last = record.line;
+    reading.record.line = take().number;
     const LineSource::Line stamp = take();
-    last = stamp.number;
-    record.time = QString::fromLatin1(QByteArrayView(stamp.bytes).sliced(stampIndent.size()));
-    bool notes = false;
-    qint64 questionNumber = -1;
-    if (const auto *line = peek(0); line && isDateAndTimeStamp(line->bytes)) {
-        notes = true;
-        record.dateAndTime =
-            QString::fromLatin1(QByteArrayView(line->bytes).sliced(stampIndent.size()));
-        last = take().number;
-    } else if (const auto *first = peek(0), *second = peek(1), *third = peek(2);
-               first && second && third && first->bytes.isEmpty() && second->bytes.isEmpty() &&
-               questionNumberOf(third->bytes) >= 0) {
-        questionNumber = questionNumberOf(third->bytes);
-        take();
-        take();
-        last = take().number;
+    reading.last = stamp.number;
+    reading.record.time =
+        QString::fromLatin1(QByteArrayView(stamp.bytes).sliced(stampIndent.size()));
+    // The layout is told by the line after the time stamp.
+    peek(2);
+    const auto *first = peek(0);
+    const auto *second = peek(1);
+    const auto *third = peek(2);
+    const std::span<const Part> layout =
+        first && isDateAndTimeStamp(first->bytes) ? std::span<const Part>(notesLayout)
+        : third && first->bytes.isEmpty() && second->bytes.isEmpty() &&
+                questionNumberOf(third->bytes) >= 0
+            ? std::span<const Part>(masterResponseLayout)
+            : std::span<const Part>(sendResponseLayout);
+    for (const Part part : layout) {
+        if (!readPart(part, reading)) {
+            reading.record.complete = false;
+            reportIncomplete(reading.record, reading.last, reading.missing);
+            break;
+        }
     }
+    finishRecord(reading.record);
+}
 
-    // The recorded entry runs to the second opening rule.
-    JoinedLines lines;
+bool RecordParser::readPart(Part part, Reading &reading)
+{
+    switch (part) {
+    case Part::DateAndTimeStamp: {
+        const LineSource::Line stamp = take();
+        reading.notes = true;
+        reading.record.dateAndTime =
+            QString::fromLatin1(QByteArrayView(stamp.bytes).sliced(stampIndent.size()));
+        reading.last = stamp.number;
+        return true;
+    }
+    case Part::QuestionNumber:
+        take();
+        take();
+        reading.questionNumber = questionNumberOf(peek(0)->bytes);
+        reading.last = take().number;
+        return true;
+    case Part::Entry:
+        return readEntry(reading);
+    case Part::Head:
+        return readHead(reading);
+    case Part::Body:
+        return readBody(reading);
+    }
+    return false;
+}
+
+// The recorded entry runs to the second opening rule.
+bool RecordParser::readEntry(Reading &reading)
+{
+    JoinedLines lines(source_.lineLimit());
     for (;;) {
         const auto *line = peek(0);
         if (!line || breaksRecord(0)) {
-            record.recordedLine = source_.decode(lines.bytes());
-            record.complete = false;
-            reportIncomplete(record, last, "inside its recorded line");
-            finishRecord(record);
-            return;
-        }
-        if (isOpeningRule(line->bytes)) {
-            last = take().number;
-            break;
+            reading.record.recordedLine = source_.decode(lines.bytes());
+            reading.missing =
+                QStringLiteral("it stops inside its recorded line (no second opening rule)");
+            return false;
         }
         const LineSource::Line taken = take();
-        last = taken.number;
+        reading.last = taken.number;
+        if (isOpeningRule(taken.bytes))
+            break;
         lines.add(taken.bytes);
     }
     entry_ = lines.bytes();
+    Record &record = reading.record;
     record.assignment = run_.assignment;
-    if (questionNumber >= 0) {
-        record.assignment = int(questionNumber / 10000);
-        record.question = int(questionNumber % 10000);
+    if (reading.questionNumber >= 0) {
+        record.assignment = int(reading.questionNumber / 10000);
+        record.question = int(reading.questionNumber % 10000);
         record.questionFromFile = true;
     }
+    return true;
+}
 
+bool RecordParser::readHead(Reading &reading)
+{
     const auto *head = peek(0);
     if (!head || breaksRecord(0)) {
-        record.complete = false;
-        reportIncomplete(record, last, "before its response");
-        finishRecord(record);
-        return;
+        reading.missing =
+            QStringLiteral("it stops after its recorded line (no response or note follows)");
+        return false;
     }
-    qint64 missingHead = 0;
     if (head->bytes.startsWith(notesLabel))
-        notes = true;
+        reading.notes = true; // the label is taken off with the first line of the note
     else if (head->bytes == responseHead)
-        notes = false;
+        reading.last = take().number;
     else
-        missingHead = head->number;
-    lines = JoinedLines();
-    bool first = true;
-    for (;;) {
-        const auto *line = peek(0);
-        if (!line || breaksRecord(0)) {
-            record.complete = false;
-            break;
-        }
-        if (!first && line->bytes == closingRule) {
-            last = take().number;
-            break;
-        }
-        const LineSource::Line taken = take();
-        last = taken.number;
-        if (first && taken.bytes == responseHead && !notes) {
-            first = false;
-            continue;
-        }
-        if (first && notes && taken.bytes.startsWith(notesLabel))
-            lines.add(QByteArrayView(taken.bytes).sliced(notesLabel.size()));
-        else
-            lines.add(taken.bytes);
-        first = false;
-    }
+        reading.missingHead = head->number; // read as the first line of the response
+    return true;
+}
 
-    if (notes) {
-        record.kind = RecordKind::Note;
-        if (record.dateAndTime.isEmpty())
-            problem(record.line, QStringLiteral("this notes record has no date-and-time stamp"));
-    } else if (!lines.isEmpty() && (lines.last().startsWith(confidenceLabel) ||
-                                    lines.last().startsWith(selfCritiqueLabel))) {
-        const QString rating = source_.decode(lines.takeLast());
-        const bool confidence = rating.startsWith(text::confidenceLabel);
-        record.kind = confidence ? RecordKind::Question : RecordKind::Answer;
-        record.hasRatingLine = true;
-        record.ratingTyped =
-            rating.mid(confidence ? text::confidenceLabel.size() : text::selfCritiqueLabel.size());
-        record.rating = ratingNumber(record.ratingTyped);
+// The typed text, up to the last closing rule that the layout allows (after a rating line
+// when the record has one) before the next record or run. Lines after that closing rule are
+// lines that fit no record.
+bool RecordParser::readBody(Reading &reading)
+{
+    Body body(source_.lineLimit(), !reading.notes && !entry_.isEmpty());
+    for (bool first = true; peek(0); first = false) {
+        if (peek(0)->number > body.pastedThrough && endsBody(body))
+            break;
+        takeBodyLine(reading, body, first);
     }
-    record.response = source_.decode(lines.bytes());
-    if (!record.complete) {
-        reportIncomplete(record, last, "before its closing rule");
-    } else if (missingHead > 0) {
-        problem(missingHead,
+    return closeBody(reading, body);
+}
+
+// Right after a closing rule, the next record or run (or what a cut left of it) ends the text;
+// elsewhere a record start ends it only when it is no paste, which is then let through whole.
+bool RecordParser::endsBody(Body &body)
+{
+    if (body.justEnded())
+        return breaksRecord(0) || startsCutRule(0) || startsLooseRun(0);
+    if (!breaksRecord(0))
+        return false;
+    body.pastedThrough = pastedThrough(0);
+    return body.pastedThrough == 0;
+}
+
+void RecordParser::takeBodyLine(Reading &reading, Body &body, bool first)
+{
+    const LineSource::Line taken = take();
+    reading.last = taken.number;
+    QByteArrayView bytes(taken.bytes);
+    if (first && reading.notes && bytes.startsWith(notesLabel))
+        bytes = bytes.sliced(notesLabel.size());
+    if (!first && bytes == closingRule && (!body.rated || isRatingLine(body.lines.last()))) {
+        body.end = body.lines.mark();
+        body.endLine = taken.number;
+        body.firstAfter = 0;
+    } else if (body.justEnded()) {
+        body.firstAfter = taken.number;
+        body.firstAfterText = source_.text(taken);
+    }
+    body.lines.add(bytes);
+}
+
+bool RecordParser::closeBody(Reading &reading, Body &body)
+{
+    if (body.lines.overflowed())
+        problem(reading.record.line,
+                QStringLiteral("the text of this record is longer than %1: only that much of it "
+                               "is kept")
+                    .arg(sizeText(source_.lineLimit())));
+    if (!body.end) {
+        reading.record.response = source_.decode(body.lines.bytes());
+        reading.missing = body.rated ? QStringLiteral("it has no rating line and closing rule")
+                                     : QStringLiteral("it has no closing rule");
+        return false;
+    }
+    if (body.firstAfter > 0)
+        reportFitNoRecord(body.firstAfter, reading.last, body.firstAfterText);
+    body.lines.restore(*body.end);
+    reading.last = body.endLine;
+    takeRating(reading, body.lines, source_);
+    if (reading.notes && reading.record.dateAndTime.isEmpty())
+        problem(reading.record.line,
+                QStringLiteral("this notes record has no date-and-time stamp"));
+    if (reading.missingHead > 0) {
+        problem(reading.missingHead,
                 QStringLiteral("expected \"%1\" here; the line is read as the first line of "
                                "the response")
-                    .arg(notes ? text::notesLabel.trimmed().toString()
-                               : text::responseHead.trimmed().toString()));
+                    .arg(reading.notes ? text::notesLabel.trimmed().toString()
+                                       : text::responseHead.trimmed().toString()));
     }
-    finishRecord(record);
+    return true;
 }
 
 // Names the record's question and hands it on.

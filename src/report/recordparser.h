@@ -6,8 +6,8 @@
 
 #include <QString>
 
-#include <array>
 #include <functional>
+#include <vector>
 
 class QIODevice;
 
@@ -16,8 +16,11 @@ namespace report {
 class QuestionIndex;
 
 // Reads one record file from start to end and hands on each run, record and problem as soon
-// as it is complete; it holds the record being read and a few lines of look-ahead, never the
-// file. Lines that fit no record, records cut short and opening blocks that do not add up are
+// as it is complete. A record is read by its layout, the sequence of parts its kind has (see
+// recordparser.cpp); its typed text runs to the closing rule where the layout ends. Text
+// typed or pasted into a response that looks like a record or an opening block stays part of
+// the response. It holds the record being read and some look-ahead (bounded), never the file.
+// Lines that fit no record, records cut short and opening blocks that do not add up are
 // reported with their line numbers and the reading goes on with the next record.
 class RecordParser
 {
@@ -34,25 +37,46 @@ public:
     // `fileName` names the file in problems; `expectedDate` ("mm-dd", from a send file's name)
     // is what every opening block's date must agree with, empty for no check.
     RecordParser(QIODevice &device, const QString &fileName, FileKind kind,
-                 const QuestionIndex &index, QString expectedDate = {});
+                 const QuestionIndex &index, QString expectedDate = {},
+                 qsizetype lineLimit = LineSource::defaultLineLimit);
 
     void parse(const Handlers &handlers);
 
     const LineSource &source() const { return source_; }
 
+    enum class Part;
+    struct Reading;
+    struct Body;
+
 private:
     const LineSource::Line *peek(qsizetype ahead);
     LineSource::Line take();
     bool startsRecord(qsizetype ahead);
-    bool startsOpeningBlock(qsizetype ahead, bool *withCodeLine);
+    bool startsValidBlock(qsizetype ahead);
+    bool startsLooseBlock(qsizetype ahead, bool *withCodeLine);
+    bool startsPartialStart(qsizetype ahead);
     bool breaksRecord(qsizetype ahead);
+    bool breaksBetweenRecords(qsizetype ahead);
+    qint64 pastedThrough(qsizetype ahead);
+    bool startsCutRule(qsizetype ahead);
+    bool startsLooseRun(qsizetype ahead);
 
     void parseOpeningBlock(bool withCodeLine);
-    void skipIncompleteOpeningBlock();
-    void skipIncompleteRecordStart();
+    void readCodeLine(bool withCodeLine, QList<Problem> &found);
+    void readDate(QList<Problem> &found);
+    void skipIncomplete(const QString &what);
+    void skipLinesThatFitNoRecord();
     void parseRecord();
+    bool readPart(Part part, Reading &reading);
+    bool readEntry(Reading &reading);
+    bool readHead(Reading &reading);
+    bool readBody(Reading &reading);
+    bool endsBody(Body &body);
+    void takeBodyLine(Reading &reading, Body &body, bool first);
+    bool closeBody(Reading &reading, Body &body);
     void finishRecord(Record &record);
-    void reportIncomplete(const Record &record, qint64 lastLine, const char *where);
+    void reportIncomplete(const Record &record, qint64 lastLine, const QString &missing);
+    void reportFitNoRecord(qint64 first, qint64 last, const QString &text);
     void problem(qint64 line, const QString &text, bool notice = false);
     void reportFormat();
 
@@ -62,11 +86,15 @@ private:
     const QuestionIndex &index_;
     QString expectedDate_;
     const Handlers *handlers_ = nullptr;
-    // Look-ahead: a few lines in a ring, so that no line costs an allocation of its own.
-    std::array<LineSource::Line, 8> ahead_;
+    // Look-ahead: lines in a ring that grows when a look far ahead needs it, so that no line
+    // costs an allocation of its own. Its size is a power of two.
+    std::vector<LineSource::Line> ahead_;
+    qsizetype aheadMask() const { return qsizetype(ahead_.size()) - 1; }
     qsizetype aheadFirst_ = 0;
     qsizetype aheadCount_ = 0;
+    qint64 aheadBytes_ = 0;
     bool sourceDone_ = false;
+    qint64 genuineThrough_ = 0; // lines looked through for pasted records, found real
     Run run_;
     QByteArray entry_; // the recorded line of the record being read, as bytes
     bool haveRun_ = false;

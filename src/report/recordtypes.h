@@ -17,6 +17,8 @@ struct Problem
     // A notice describes the file (a conversion, a rating that is not a number) without
     // making the report fail.
     bool notice = false;
+    // The file or folder could not be read at all (the reader's exit status is then 2).
+    bool input = false;
 };
 
 struct Run

@@ -10,23 +10,24 @@ class QTextStream;
 // and an HTML page out. Inputs are only ever opened for reading.
 namespace report::reportcommand {
 
-enum ExitCode { Clean = 0, ProblemsReported = 1, UsageError = 2 };
+// 2 also when an input could not be read at all: the outputs are then written without it.
+enum ExitCode { Clean = 0, ProblemsReported = 1, UsageError = 2, InputNotRead = 2 };
 
 struct Outputs
 {
     bool table = true;
     QString csvPath;
     QString htmlPath;
+    QString xlsxPath;
 };
 
 // `arguments` as main() gets them, the program's name first.
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
 
-// Reads `inputs` (files and folders) and writes what `outputs` asks for.
-int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, QTextStream &err);
-
-// The record files of a folder: send_*.txt and masterFile_*.txt, sorted by name.
-QStringList recordFilesIn(const QString &folder);
+// Reads `inputs` (files and folders) and writes what `outputs` asks for; `written` tells
+// whether the outputs were written (a usage error writes none).
+int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, QTextStream &err,
+           bool *written = nullptr);
 
 // Where the page for a chosen folder goes: into the folder, unless the folder is a student's
 // own output folder (it holds a master or notes file), beside whose record files the drill

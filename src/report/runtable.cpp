@@ -2,6 +2,7 @@
 #include "report/runtable.h"
 
 #include "report/gradebook.h"
+#include "report/terminaltext.h"
 
 namespace report::runtable {
 
@@ -41,8 +42,12 @@ QStringList row(const RunSummary &run)
 QString text(const QList<RunSummary> &runs)
 {
     QList<QStringList> rows{headers()};
-    for (const RunSummary &run : runs)
-        rows.append(row(run));
+    for (const RunSummary &run : runs) {
+        QStringList cells = row(run);
+        for (QString &cell : cells)
+            cell = terminaltext::escaped(cell);
+        rows.append(cells);
+    }
     QList<qsizetype> widths(rows.first().size(), 0);
     for (const QStringList &cells : rows) {
         for (qsizetype i = 0; i < cells.size(); ++i)

@@ -2,16 +2,31 @@
 #include "reportapp/folderreport.h"
 
 #include "report/reportcommand.h"
+#include "report/workbookwriter.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QUrl>
 
 namespace reportapp {
+
+bool hasDisplay()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
+        return true; // offscreen, vnc and the like need no display
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
 
 int chooseFolderAndReport()
 {
@@ -33,8 +48,11 @@ int chooseFolderAndReport()
     reportcommand::Outputs outputs;
     outputs.table = false;
     outputs.htmlPath = page;
-    const int status = reportcommand::report({folder}, outputs, out, err);
-    if (status == reportcommand::UsageError) {
+    if (report::WorkbookWriter::available()) // for a spreadsheet program, beside the page
+        outputs.xlsxPath = QFileInfo(page).dir().filePath(QStringLiteral("bexlorin-report.xlsx"));
+    bool written = false;
+    const int status = reportcommand::report({folder}, outputs, out, err, &written);
+    if (!written) {
         QMessageBox::warning(nullptr, QStringLiteral("Bexlorin report"),
                              QStringLiteral("No report was written.\n\n%1").arg(messages));
         return status;

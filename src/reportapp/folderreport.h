@@ -7,4 +7,8 @@ namespace reportapp {
 
 int chooseFolderAndReport();
 
+// Whether a folder dialog can be shown: without a display Qt's platform plugin would end the
+// program before it could say why.
+bool hasDisplay();
+
 } // namespace reportapp

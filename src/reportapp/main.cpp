@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -23,6 +24,13 @@ int main(int argc, char *argv[])
     // Only the desktop entry's folder dialog needs a screen; the command line runs without.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--choose-folder") == 0) {
+            if (!reportapp::hasDisplay()) {
+                std::fputs("bexlorin-report: --choose-folder needs a desktop session, and no "
+                           "display was found; name the folder on the command line instead "
+                           "(see --help)\n",
+                           stderr);
+                return 2;
+            }
             QApplication app(argc, argv);
             nameApplication();
             return reportapp::chooseFolderAndReport();

@@ -55,6 +55,16 @@ QByteArray response(const QString &entry = firstQuestion,
                                           rating));
 }
 
+QString firstAnswer()
+{
+    return bank::assignmentContent().filter(QStringLiteral("`a")).first().mid(2);
+}
+
+QByteArray closingRuleBytes()
+{
+    return records::fixedtext::closingRule.toLatin1();
+}
+
 QString describe(const QList<report::Problem> &problems)
 {
     QStringList lines;
@@ -344,6 +354,12 @@ private slots:
         QTest::newRow("records before any opening block")
             << whole + whole << sendName << qint64(1)
             << QStringLiteral("records before any opening block") << 2 << 1;
+        QTest::newRow("two runs with the same invalid code line")
+            << block(codeLine() + u'u') + whole + block(codeLine() + u'u') + whole << masterName
+            << qint64(16) << QStringLiteral("code line of this run is not valid") << 2 << 2;
+        QTest::newRow("a line longer than the limit")
+            << block() + whole + QByteArray(70'000, 'x') + "\r\n" + whole << sendName << qint64(16)
+            << QStringLiteral("longer than the limit") << 2 << 2;
         QTest::newRow("an LF-only line in a CR LF file")
             << block() + whole + QByteArray(whole).replace("\r\n", "\n") << sendName << qint64(16)
             << QStringLiteral("other line ends") << 1 << 2;
@@ -367,8 +383,73 @@ private slots:
         QCOMPARE(parsed.records.size(), records);
     }
 
+    // Text typed or pasted into a response that looks like a record or an opening block is part
+    // of the response: the run, its records and their questions stay as they are.
+    void typedLookalikes_data()
+    {
+        QTest::addColumn<QByteArray>("typed");
+        const QByteArray earlier =
+            response(firstQuestion, QStringLiteral("earlier"), QStringLiteral("1"));
+        const QByteArray typedBlock = "assignment #001\r\n001.  Areas\r\nbexlorin";
+        QTest::newRow("an opening block without its code line") << typedBlock;
+        QTest::newRow("an opening block with an invalid code line")
+            << "RESPONSE -->  \r\n" + typedBlock + "\r\n03-03-2026";
+        QTest::newRow("a line of 49 full stops") << closingRuleBytes();
+        QTest::newRow("a closing rule after a rating line")
+            << "confidence assessment:  3\r\n" + closingRuleBytes() + "\r\nand more";
+        QTest::newRow("a whole earlier record") << "see:\r\n" + earlier + "that was it";
+        QTest::newRow("a whole earlier record, last") << "see:\r\n" + earlier.chopped(2);
+        QTest::newRow("two earlier records") << earlier + earlier.chopped(2);
+        QTest::newRow("all of them")
+            << typedBlock + "\r\n" + closingRuleBytes() + "\r\n" + earlier + typedBlock;
+    }
+    void typedLookalikes()
+    {
+        QFETCH(QByteArray, typed);
+        const QString text = records::codepage::decode(typed);
+        const auto file = [&](const QString &first) {
+            return block() + response(firstQuestion, first, QStringLiteral("3")) +
+                   response(firstAnswer(), QStringLiteral("second"), QStringLiteral("2")) +
+                   response(firstQuestion, QStringLiteral("third"), QStringLiteral("1"));
+        };
+        const ParsedFile plain = parseBytes(file(QStringLiteral("plain")), masterName);
+        const ParsedFile parsed = parseBytes(file(text), masterName);
+        QVERIFY2(parsed.problems.isEmpty(), qPrintable(describe(parsed.problems)));
+        QCOMPARE(parsed.runs.size(), 1);
+        QCOMPARE(parsed.records.size(), plain.records.size());
+        QCOMPARE(parsed.records.first().response, text);
+        for (qsizetype i = 0; i < parsed.records.size(); ++i) {
+            QCOMPARE(parsed.records[i].question, plain.records[i].question);
+            QVERIFY(parsed.records[i].kind == plain.records[i].kind);
+            QCOMPARE(parsed.records[i].ratingTyped, plain.records[i].ratingTyped);
+            QVERIFY(parsed.records[i].complete);
+        }
+    }
+
+    // A master record cut at every byte: each prefix reads without a fault (the question-number
+    // line among them, down to its bare label).
+    void everyPrefixOfAMasterRecord()
+    {
+        const QByteArray whole =
+            block() +
+            cp1252(records::responseRecord(records::RecordFile::Master, QStringLiteral("09:05:30"),
+                                           10001, {firstQuestion, QStringLiteral("12")},
+                                           records::Rating::Confidence, QStringLiteral("2")));
+        for (qsizetype size = 0; size <= whole.size(); ++size) {
+            const ParsedFile parsed = parseBytes(whole.left(size), masterName);
+            QVERIFY(parsed.records.size() <= 1);
+            // The run is there once its title line is, with or without its line end.
+            QCOMPARE(parsed.runs.size(),
+                     size >= block().size() - 12 || size == block().size() - 14 ? 1 : 0);
+        }
+        const ParsedFile parsed = parseBytes(whole, masterName);
+        QVERIFY(parsed.realProblems().isEmpty());
+        QCOMPARE(parsed.records.first().question, 1);
+    }
+
     // The reader never runs far ahead of the records it hands on, however long the file:
-    // 20 MB are read through a window of one read (64 KB) and a few lines.
+    // 20 MB are read through a window of one read (64 KB) and a few lines. (Only a record
+    // start inside a response makes it look further, up to 4096 lines, for a paste.)
     void readsAsItGoes()
     {
         const QByteArray head = block();

