@@ -24,10 +24,16 @@ namespace report::reportcommand {
 
 namespace {
 
+// Paths as the system writes them (backslashes on Windows), wherever they reach the user.
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
 QString where(const Problem &problem)
 {
-    return problem.line > 0 ? QStringLiteral("%1:%2").arg(problem.file).arg(problem.line)
-                            : problem.file;
+    return problem.line > 0 ? QStringLiteral("%1:%2").arg(shown(problem.file)).arg(problem.line)
+                            : shown(problem.file);
 }
 
 // The record files named by `inputs`, or the reason one cannot be used.
@@ -37,14 +43,14 @@ QStringList expand(const QStringList &inputs, QString *error, QStringList *canon
     for (const QString &input : inputs) {
         const QFileInfo info(input);
         if (!info.exists()) {
-            *error = QStringLiteral("%1: no such file or folder").arg(input);
+            *error = QStringLiteral("%1: no such file or folder").arg(shown(input));
             return {};
         }
         if (info.isDir()) {
             const QStringList found = recordFilesIn(input);
             if (found.isEmpty()) {
                 *error = QStringLiteral("%1: the folder holds no send_*.txt or masterFile_*.txt")
-                             .arg(input);
+                             .arg(shown(input));
                 return {};
             }
             files += found;
@@ -52,7 +58,8 @@ QStringList expand(const QStringList &inputs, QString *error, QStringList *canon
         }
         QFile probe(input);
         if (!probe.open(QIODevice::ReadOnly)) {
-            *error = QStringLiteral("%1: cannot be opened: %2").arg(input, probe.errorString());
+            *error =
+                QStringLiteral("%1: cannot be opened: %2").arg(shown(input), probe.errorString());
             return {};
         }
         files.append(input);
@@ -118,7 +125,8 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     for (const QString &output : {outputs.csvPath, outputs.htmlPath}) {
         const QString canonical = QFileInfo(output).canonicalFilePath();
         if (!output.isEmpty() && !canonical.isEmpty() && canonicals.contains(canonical)) {
-            err << "bexlorin-report: " << output << " is one of the record files read" << Qt::endl;
+            err << "bexlorin-report: " << shown(output) << " is one of the record files read"
+                << Qt::endl;
             return UsageError;
         }
     }
@@ -131,7 +139,7 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     if (!outputs.csvPath.isEmpty()) {
         csvFile = std::make_unique<QSaveFile>(outputs.csvPath);
         if (!csvFile->open(QIODevice::WriteOnly)) {
-            err << "bexlorin-report: " << outputs.csvPath << ": " << csvFile->errorString()
+            err << "bexlorin-report: " << shown(outputs.csvPath) << ": " << csvFile->errorString()
                 << Qt::endl;
             return UsageError;
         }
@@ -151,8 +159,8 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     for (const QString &path : files) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            err << "bexlorin-report: " << path << ": cannot be opened: " << file.errorString()
-                << Qt::endl;
+            err << "bexlorin-report: " << shown(path)
+                << ": cannot be opened: " << file.errorString() << Qt::endl;
             return UsageError;
         }
         const RecordFileName name = RecordFileName::of(path);
@@ -164,7 +172,7 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     bool written = true;
     if (csv) {
         if (!csv->finish() || !csvFile->commit()) {
-            err << "bexlorin-report: " << outputs.csvPath << ": " << csvFile->errorString()
+            err << "bexlorin-report: " << shown(outputs.csvPath) << ": " << csvFile->errorString()
                 << Qt::endl;
             written = false;
         }
@@ -173,7 +181,7 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
         QSaveFile html(outputs.htmlPath);
         const QByteArray page = htmlreport::page(book, index).toUtf8();
         if (!html.open(QIODevice::WriteOnly) || html.write(page) != page.size() || !html.commit()) {
-            err << "bexlorin-report: " << outputs.htmlPath << ": " << html.errorString()
+            err << "bexlorin-report: " << shown(outputs.htmlPath) << ": " << html.errorString()
                 << Qt::endl;
             written = false;
         }
