@@ -4,6 +4,7 @@
 #include "app/runsetup.h"
 #include "bank/assignmentcontent.h"
 #include "bank/linestore.h"
+#include "platform/appendfile.h"
 #include "platform/filenamerules.h"
 
 #include <QTest>
@@ -194,9 +195,9 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::addColumn<QString>("problem"); // "" when the folder is to blame, or nothing failed
 
-        const QString tooLong = qt_error_string(ENAMETOOLONG);
-        const QString missing = qt_error_string(ENOENT);
-        const QString denied = qt_error_string(EACCES);
+        const QString tooLong = platform::systemReason(ENAMETOOLONG);
+        const QString missing = platform::systemReason(ENOENT);
+        const QString denied = platform::systemReason(EACCES);
         QTest::newRow("plain name") << false << QStringLiteral("Ann Lee") << QString() << QString();
         QTest::newRow("slash") << false << QStringLiteral("Ann/Lee") << missing
                                << QStringLiteral("A file name cannot hold \"/\".");
