@@ -79,6 +79,12 @@ FunctionEnd
 !insertmacro NOT_RUNNING_CHECK ""
 !insertmacro NOT_RUNNING_CHECK "un."
 
+; Before any page when the earlier installation's folder is known, and again (below) for the
+; folder chosen.
+Function .onInit
+    Call NotRunning
+FunctionEnd
+
 Section "Bexlorin"
     SetShellVarContext current
     Call NotRunning
