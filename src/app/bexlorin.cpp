@@ -334,7 +334,9 @@ void Bexlorin::setUpRun()
     QString newFolder;
     if (app::runsetup::wantsOtherFolder(
             platform_.prompt(app::runsetup::folderChoicePrompt(shownDefault))))
-        newFolder = platform_.prompt(app::runsetup::newFolderPrompt(shownDefault));
+        newFolder = app::runsetup::typedFolder(
+            platform_.prompt(app::runsetup::newFolderPrompt(shownDefault)),
+            platform::fileNameRules());
     if (!newFolder.isEmpty())
         run_.outputFolder = newFolder;
 
@@ -406,7 +408,8 @@ void Bexlorin::askForFolderAgain(const records::RecordFailure &failure)
 {
     platform_.showMessage(
         app::runsetup::unusableFolderMessage(run_.outputFolder, records::describe(failure)));
-    const QString folder = platform_.prompt(app::runsetup::otherFolderPrompt());
+    const QString folder = app::runsetup::typedFolder(
+        platform_.prompt(app::runsetup::otherFolderPrompt()), platform::fileNameRules());
     if (folder.isEmpty())
         platform_.endProgram();
     useRecordPaths(app::runsetup::inOtherFolder(

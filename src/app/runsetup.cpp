@@ -5,6 +5,7 @@
 #include "records/numbertext.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <algorithm>
 #include <cmath>
@@ -52,6 +53,12 @@ QString assignmentPrompt()
 bool wantsOtherFolder(const QString &choice)
 {
     return choice == u"1";
+}
+
+QString typedFolder(const QString &typed, const platform::FileNameRules &rules)
+{
+    const bool quoted = typed.size() >= 2 && typed.startsWith(u'"') && typed.endsWith(u'"');
+    return quoted && rules.refuses(u'"') ? typed.mid(1, typed.size() - 2) : typed;
 }
 
 float codeNumberFromDraw(float r)
@@ -126,10 +133,9 @@ QString nameProblem(const QString &fullName, const QString &reason,
     if (!refused.isEmpty())
         return QStringLiteral("A file name cannot hold ") + refused.join(QStringLiteral(", ")) +
                u'.';
+    // Each path is "/" and a name.
+    const RecordPaths paths = recordPaths(QString(), fullName, QStringLiteral("01-01-2000"), u'/');
     if (rules.maxNameLength > 0) {
-        // Each path is "/" and a name.
-        const RecordPaths paths =
-            recordPaths(QString(), fullName, QStringLiteral("01-01-2000"), u'/');
         const qsizetype longest = std::max({paths.masterFileName.size(), paths.sendFileName.size(),
                                             paths.notesFileName.size()}) -
                                   qsizetype(1);
@@ -139,7 +145,12 @@ QString nameProblem(const QString &fullName, const QString &reason,
                 .arg(longest)
                 .arg(rules.maxNameLength);
     }
-    if (!reason.isEmpty() && rules.nameReasons.contains(reason))
+    const qsizetype longestBytes = std::max({QFile::encodeName(paths.masterFileName).size(),
+                                             QFile::encodeName(paths.sendFileName).size(),
+                                             QFile::encodeName(paths.notesFileName).size()}) -
+                                   qsizetype(1);
+    if (!reason.isEmpty() && rules.nameReasons.contains(reason) &&
+        longestBytes > rules.maxNameBytes)
         return QStringLiteral("The system says: ") + reason + u'.';
     return {};
 }

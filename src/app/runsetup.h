@@ -24,6 +24,10 @@ QString assignmentPrompt();
 // Only exactly "1" asks for another folder.
 bool wantsOtherFolder(const QString &choice);
 
+// A folder as typed, without one pair of surrounding double quotes where no path can hold a
+// quote (Windows, whose Explorer copies paths in quotes); otherwise as typed.
+QString typedFolder(const QString &typed, const platform::FileNameRules &rules);
+
 // The run's code number from one draw r in [0, 1): 19..28, never 29, even for the largest
 // single-precision draw below 1 (computed in double precision for that reason).
 float codeNumberFromDraw(float r);
@@ -57,8 +61,9 @@ QString otherFolderPrompt();
 // Why the name typed at start-up cannot be part of the record files' names, or "" when the
 // name is not the cause. The name is the cause when it holds characters the file system
 // refuses, makes a record file's name longer than the system allows, or when the system's
-// reason for a failed create (`reason`, "" before any attempt) is one it gives for a name
-// rather than for a folder.
+// reason for a failed create (`reason`, "" before any attempt) is one that only the file's
+// own name can cause there (see FileNameRules::nameReasons); every other failure is the
+// folder's.
 QString nameProblem(const QString &fullName, const QString &reason,
                     const platform::FileNameRules &rules);
 QString unusableNameMessage(const QString &fullName, const QString &problem);

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "platform/appendfile.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QThread>
 
 #include <utility>
 
@@ -25,6 +27,24 @@ namespace {
 
 constexpr qint64 tailSize = 2;
 
+// A short pause between tries of something another program holds for a moment.
+constexpr int retryPauseMilliseconds = 20;
+
+// Tries `attempt` until it succeeds, says not to try again, or `milliseconds` have passed.
+template<typename Attempt>
+bool tryFor(int milliseconds, Attempt attempt)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    for (;;) {
+        bool again = false;
+        if (attempt(again))
+            return true;
+        if (!again || deadline.hasExpired())
+            return false;
+        QThread::msleep(retryPauseMilliseconds);
+    }
+}
+
 #ifdef Q_OS_WIN
 const qintptr closedHandle = qintptr(INVALID_HANDLE_VALUE);
 
@@ -46,7 +66,7 @@ std::wstring systemPath(const QString &path)
 
 QString lastError()
 {
-    return qt_error_string(int(GetLastError()));
+    return systemReason(int(GetLastError()));
 }
 
 // A read-only look at the end of the file, holding an exclusive lock on one byte far beyond
@@ -64,7 +84,13 @@ public:
             return;
         lockRange_.Offset = 0xFFFFFFFE;
         lockRange_.OffsetHigh = 0x7FFFFFFF;
-        locked_ = LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lockRange_);
+        locked_ = tryFor(AppendFile::lockWaitMilliseconds, [this](bool &again) {
+            if (LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                           &lockRange_))
+                return true;
+            again = GetLastError() == ERROR_LOCK_VIOLATION || GetLastError() == ERROR_IO_PENDING;
+            return false;
+        });
     }
     ~TailLook()
     {
@@ -107,11 +133,11 @@ constexpr qintptr closedHandle = -1;
 
 QString lastError()
 {
-    return qt_error_string(errno);
+    return systemReason(errno);
 }
 
 // A read-only look at the end of the file, holding an advisory lock (flock) on it: other
-// copies of this class wait; no other program is hindered.
+// copies of this class wait, for a bounded time; no other program is hindered.
 class TailLook
 {
 public:
@@ -120,8 +146,12 @@ public:
     {
         if (fd_ < 0)
             return;
-        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-        }
+        tryFor(AppendFile::lockWaitMilliseconds, [this](bool &again) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+                return true;
+            again = errno == EWOULDBLOCK || errno == EINTR;
+            return false;
+        });
     }
     ~TailLook()
     {
@@ -151,6 +181,14 @@ private:
 #endif
 
 } // namespace
+
+QString systemReason(int code)
+{
+    QString reason = qt_error_string(code).trimmed();
+    while (reason.endsWith(u'.'))
+        reason.chop(1);
+    return reason;
+}
 
 AppendFile::AppendFile(QString path)
     : path_(std::move(path))
@@ -183,11 +221,19 @@ QString AppendFile::open()
 {
     close();
     // FILE_APPEND_DATA without FILE_WRITE_DATA: the system places every write at the end.
-    const HANDLE handle = CreateFileW(systemPath(path_).c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring path = systemPath(path_);
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    DWORD error = ERROR_SUCCESS;
+    tryFor(sharingRetryMilliseconds, [&](bool &again) {
+        handle = CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        error = GetLastError();
+        again = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+        return handle != INVALID_HANDLE_VALUE;
+    });
     if (handle == INVALID_HANDLE_VALUE)
-        return lastError();
+        return systemReason(int(error));
     handle_ = qintptr(handle);
     return {};
 }
@@ -208,7 +254,7 @@ QString AppendFile::writeAll(const QByteArray &bytes)
     if (!FlushFileBuffers(handle)) {
         const DWORD error = GetLastError();
         if (error != ERROR_INVALID_FUNCTION && error != ERROR_INVALID_HANDLE)
-            return qt_error_string(int(error));
+            return systemReason(int(error));
     }
     return {};
 }

@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "platform/filenamerules.h"
 
+#include "platform/appendfile.h"
+
 #include <cerrno>
 
 namespace platform {
 
 namespace {
-// Windows' codes for a name that is too long and for one it cannot parse.
-constexpr int windowsNameTooLong = 206;
-constexpr int windowsInvalidName = 123;
 // NTFS, FAT and exFAT alike; checked before any create because the error a too-long name
 // gives differs between file systems (and under Wine it reads "File not found").
 constexpr qsizetype windowsMaxNameLength = 255;
+// NAME_MAX of Linux's usual file systems.
+constexpr qsizetype unixMaxNameBytes = 255;
 } // namespace
 
 bool FileNameRules::refuses(QChar character) const
@@ -22,15 +23,12 @@ bool FileNameRules::refuses(QChar character) const
 
 FileNameRules unixFileNameRules()
 {
-    return {QStringLiteral("/"), false, {qt_error_string(ENAMETOOLONG)}};
+    return {QStringLiteral("/"), false, {systemReason(ENAMETOOLONG)}, 0, unixMaxNameBytes};
 }
 
 FileNameRules windowsFileNameRules()
 {
-    return {QStringLiteral("\\/:*?\"<>|"),
-            true,
-            {qt_error_string(windowsNameTooLong), qt_error_string(windowsInvalidName)},
-            windowsMaxNameLength};
+    return {QStringLiteral("\\/:*?\"<>|"), true, {}, windowsMaxNameLength};
 }
 
 FileNameRules fileNameRules()

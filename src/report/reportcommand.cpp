@@ -40,10 +40,16 @@ void say(QTextStream &err, const QString &text)
     err.flush();
 }
 
+// Paths as the system writes them (backslashes on Windows), wherever they reach the user.
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
 QString where(const Problem &problem)
 {
-    return problem.line > 0 ? QStringLiteral("%1:%2").arg(problem.file).arg(problem.line)
-                            : problem.file;
+    return problem.line > 0 ? QStringLiteral("%1:%2").arg(shown(problem.file)).arg(problem.line)
+                            : shown(problem.file);
 }
 
 Problem inputProblem(const QString &path, const QString &reason)
@@ -152,10 +158,10 @@ QString outputError(const QStringList &outputs, const Inputs &inputs)
         const QFileInfo info(output);
         const QString absolute = QDir::cleanPath(info.absoluteFilePath());
         if (named.contains(absolute))
-            return QStringLiteral("%1 is named as two outputs").arg(output);
+            return QStringLiteral("%1 is named as two outputs").arg(shown(output));
         named.insert(absolute);
         if (inputs.canonicals.contains(info.canonicalFilePath()))
-            return QStringLiteral("%1 is one of the record files read").arg(output);
+            return QStringLiteral("%1 is one of the record files read").arg(shown(output));
         const bool recordName = std::any_of(
             recordPrefixes.begin(), recordPrefixes.end(), [&](const QByteArray &prefix) {
                 return info.fileName().startsWith(QLatin1String(prefix), Qt::CaseInsensitive);
@@ -164,7 +170,7 @@ QString outputError(const QStringList &outputs, const Inputs &inputs)
             inputs.folders.contains(QFileInfo(info.absolutePath()).canonicalFilePath()))
             return QStringLiteral("%1 would be read as a record file the next time its folder is "
                                   "read: choose another name or folder")
-                .arg(output);
+                .arg(shown(output));
     }
     return {};
 }
@@ -204,14 +210,14 @@ QString openRowOutputs(const Outputs &outputs, RowOutputs &rows)
     if (!outputs.csvPath.isEmpty()) {
         rows.csvFile = std::make_unique<QSaveFile>(outputs.csvPath);
         if (!rows.csvFile->open(QIODevice::WriteOnly))
-            return QStringLiteral("%1: %2").arg(outputs.csvPath, rows.csvFile->errorString());
+            return QStringLiteral("%1: %2").arg(shown(outputs.csvPath), rows.csvFile->errorString());
         rows.csv = std::make_unique<CsvWriter>(*rows.csvFile);
         rows.csv->writeHeader();
     }
     if (!outputs.xlsxPath.isEmpty()) {
         rows.workbook = std::make_unique<WorkbookWriter>(outputs.xlsxPath);
         if (const QString error = rows.workbook->open(); !error.isEmpty())
-            return QStringLiteral("%1: %2").arg(outputs.xlsxPath, error);
+            return QStringLiteral("%1: %2").arg(shown(outputs.xlsxPath), error);
         rows.workbook->writeHeader();
     }
     return {};
@@ -221,12 +227,12 @@ bool finishRowOutputs(const Outputs &outputs, RowOutputs &rows, QTextStream &err
 {
     bool written = true;
     if (rows.csv && !(rows.csv->finish() && rows.csvFile->commit())) {
-        say(err, QStringLiteral("%1: %2").arg(outputs.csvPath, rows.csvFile->errorString()));
+        say(err, QStringLiteral("%1: %2").arg(shown(outputs.csvPath), rows.csvFile->errorString()));
         written = false;
     }
     if (rows.workbook) {
         if (const QString error = rows.workbook->finish(); !error.isEmpty()) {
-            say(err, QStringLiteral("%1: %2").arg(outputs.xlsxPath, error));
+            say(err, QStringLiteral("%1: %2").arg(shown(outputs.xlsxPath), error));
             written = false;
         }
     }
@@ -256,7 +262,7 @@ bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &
     QSaveFile html(path);
     const QByteArray page = htmlreport::page(book, index).toUtf8();
     if (!html.open(QIODevice::WriteOnly) || html.write(page) != page.size() || !html.commit()) {
-        say(err, QStringLiteral("%1: %2").arg(path, html.errorString()));
+        say(err, QStringLiteral("%1: %2").arg(shown(path), html.errorString()));
         return false;
     }
     return true;

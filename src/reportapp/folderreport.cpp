@@ -58,8 +58,9 @@ int chooseFolderAndReport()
         return status;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(page))) {
-        QMessageBox::information(nullptr, QStringLiteral("Bexlorin report"),
-                                 QStringLiteral("The report is in %1.").arg(page));
+        QMessageBox::information(
+            nullptr, QStringLiteral("Bexlorin report"),
+            QStringLiteral("The report is in %1.").arg(QDir::toNativeSeparators(page)));
     }
     return status;
 }

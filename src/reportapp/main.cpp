@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "platform/consoleoutput.h"
 #include "report/reportcommand.h"
 #include "reportapp/folderreport.h"
 
@@ -38,7 +39,9 @@ int main(int argc, char *argv[])
     }
     QCoreApplication app(argc, argv);
     nameApplication();
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    platform::ConsoleOutput standardOutput(platform::ConsoleOutput::StandardOutput);
+    platform::ConsoleOutput standardError(platform::ConsoleOutput::StandardError);
+    QTextStream out(&standardOutput);
+    QTextStream err(&standardError);
     return report::reportcommand::run(QCoreApplication::arguments(), out, err);
 }

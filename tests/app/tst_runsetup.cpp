@@ -4,6 +4,7 @@
 #include "app/runsetup.h"
 #include "bank/assignmentcontent.h"
 #include "bank/linestore.h"
+#include "platform/appendfile.h"
 #include "platform/filenamerules.h"
 
 #include <QTest>
@@ -194,9 +195,9 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::addColumn<QString>("problem"); // "" when the folder is to blame, or nothing failed
 
-        const QString tooLong = qt_error_string(ENAMETOOLONG);
-        const QString missing = qt_error_string(ENOENT);
-        const QString denied = qt_error_string(EACCES);
+        const QString tooLong = platform::systemReason(ENAMETOOLONG);
+        const QString missing = platform::systemReason(ENOENT);
+        const QString denied = platform::systemReason(EACCES);
         QTest::newRow("plain name") << false << QStringLiteral("Ann Lee") << QString() << QString();
         QTest::newRow("slash") << false << QStringLiteral("Ann/Lee") << missing
                                << QStringLiteral("A file name cannot hold \"/\".");
@@ -205,8 +206,10 @@ private slots:
             << QStringLiteral("A file name cannot hold \"/\".");
         QTest::newRow("colon is fine here")
             << false << QStringLiteral("Ann: Lee") << QString() << QString();
-        QTest::newRow("name too long") << false << QStringLiteral("Ann") << tooLong
+        QTest::newRow("name too long") << false << QString(241, u'n') << tooLong
                                        << QStringLiteral("The system says: ") + tooLong + u'.';
+        QTest::newRow("too long, but a short name: the folder's")
+            << false << QStringLiteral("Ann") << tooLong << QString();
         QTest::newRow("missing folder") << false << QStringLiteral("Ann") << missing << QString();
         QTest::newRow("folder refused") << false << QStringLiteral("Ann") << denied << QString();
         QTest::newRow("windows colon") << true << QStringLiteral("C:Ann") << QString()
@@ -229,6 +232,15 @@ private slots:
             << true << QString(241, u'n') << QString()
             << QStringLiteral("File name too long: your record files' names would have 256 "
                               "characters, and a file name can have at most 255.");
+        // Windows says "invalid name" and "name too long" for any part of the path: with the
+        // name's own characters and length in order, the folder is to blame.
+        QTest::newRow("windows invalid name from the folder")
+            << true << QStringLiteral("Ann")
+            << QStringLiteral("The filename, directory name, or volume label syntax is incorrect")
+            << QString();
+        QTest::newRow("windows name too long from the folder")
+            << true << QStringLiteral("Ann")
+            << QStringLiteral("The filename or extension is too long") << QString();
         QTest::newRow("windows blanks count as the underscores they become")
             << true << QStringLiteral("Kim Doe ").repeated(31) << QStringLiteral("File not found")
             << QStringLiteral("File name too long: your record files' names would have 263 "
@@ -242,6 +254,33 @@ private slots:
         const platform::FileNameRules rules =
             windows ? platform::windowsFileNameRules() : platform::unixFileNameRules();
         QTEST(runsetup::nameProblem(name, reason, rules), "problem");
+    }
+
+    void typedFolders_data()
+    {
+        QTest::addColumn<bool>("windows");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("folder");
+        const QString quoted = QStringLiteral("\"C:\\tarnwick\"");
+        QTest::newRow("windows quoted") << true << quoted << QStringLiteral("C:\\tarnwick");
+        QTest::newRow("windows plain")
+            << true << QStringLiteral("C:\\a b") << QStringLiteral("C:\\a b");
+        QTest::newRow("windows one pair only")
+            << true << QStringLiteral("\"\"C:\\x\"\"") << QStringLiteral("\"C:\\x\"");
+        QTest::newRow("windows quote at one end")
+            << true << QStringLiteral("\"C:\\x") << QStringLiteral("\"C:\\x");
+        QTest::newRow("windows lone quote") << true << QStringLiteral("\"") << QStringLiteral("\"");
+        QTest::newRow("windows empty quotes") << true << QStringLiteral("\"\"") << QString();
+        QTest::newRow("quotes are a folder's own here")
+            << false << QStringLiteral("\"/tmp/x\"") << QStringLiteral("\"/tmp/x\"");
+    }
+    void typedFolders()
+    {
+        QFETCH(bool, windows);
+        QFETCH(QString, typed);
+        const platform::FileNameRules rules =
+            windows ? platform::windowsFileNameRules() : platform::unixFileNameRules();
+        QTEST(runsetup::typedFolder(typed, rules), "folder");
     }
 
     void nameMessageShowsTheStartOfALongName()

@@ -334,6 +334,55 @@ private slots:
         QVERIFY(run.question().contains(QString::fromUtf8("Größe: 12 m²")));
     }
 
+    // A folder the system refuses as a path is the folder's fault, whatever the system calls
+    // it: one message, then the folder prompt, where a folder in quotes (as Windows' "Copy as
+    // path" gives it) works on Windows.
+    void refusedFolders_data()
+    {
+        QTest::addColumn<QString>("refused"); // typed first, below the test folder; "": none
+        QTest::addColumn<bool>("quoted");     // the usable folder is typed in quotes
+        QTest::newRow("quoted folder") << QString() << true;
+        QTest::newRow("question mark, then quoted") << QStringLiteral("a?b") << true;
+        QTest::newRow("a part of 256 characters") << QString(256, u'p') << false;
+    }
+    void refusedFolders()
+    {
+        QFETCH(QString, refused);
+        QFETCH(bool, quoted);
+        if (!platform::fileNameRules().refuses(u'"') && (quoted || refused.contains(u'?')))
+            QSKIP("Quotes and question marks can be part of a folder's name here.");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString folder = dir.filePath(QStringLiteral("good"));
+        QVERIFY(QDir().mkdir(folder));
+        const QString native = QDir::toNativeSeparators(folder);
+        const QString good = quoted ? u'"' + native + u'"' : native;
+        // The folder is tried once the assignment is known.
+        QStringList answers{studentName, QStringLiteral("1")};
+        if (refused.isEmpty())
+            answers << good << QStringLiteral("1");
+        else
+            answers << QDir::toNativeSeparators(dir.filePath(refused)) << QStringLiteral("1")
+                    << good;
+        Session run(dir.path(), answers);
+        QVERIFY(run.started);
+
+        QCOMPARE(run.platform.messagesShown.size(), refused.isEmpty() ? 0 : 1);
+        if (!refused.isEmpty()) {
+            const QString message = run.platform.messagesShown.first();
+            QVERIFY2(message.startsWith(QStringLiteral("Your record files cannot be created in "
+                                                       "the folder")),
+                     qPrintable(message.left(300)));
+            QVERIFY2(!message.contains(QStringLiteral("..")), qPrintable(message.right(300)));
+        }
+        QCOMPARE(run.platform.promptsShown.count(app::runsetup::otherFolderPrompt()),
+                 refused.isEmpty() ? 0 : 1);
+        QCOMPARE(run.platform.promptsShown.count(app::runsetup::namePrompt()), 1);
+        QCOMPARE(QDir::fromNativeSeparators(run.window->runFields().outputFolder), folder);
+        QCOMPARE(filesIn(folder), (QStringList{QStringLiteral("masterFile_Kim_Doe.txt"),
+                                               QStringLiteral("send_0303Kim_Doe.txt")}));
+    }
+
     // An assignment number that names no assignment: a message naming the assignments, the
     // prompt again, and with "1" the run starts at the first head line.
     void unknownAssignmentNumbers_data()

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "platform/appendfile.h"
 #include "records/linereading.h"
 #include "records/recordfiles.h"
 
@@ -9,9 +10,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <unistd.h>
+#else
+#include <windows.h>
 #endif
 
 using namespace records;
@@ -43,6 +51,56 @@ QList<uint> asCodePoints(const QList<char32_t> &characters)
 
 const QByteArray earlier("earlier record\r\n");
 
+// Another program's hold on a record file while it is there: the tail lock every copy of the
+// program takes (flock; LockFileEx on the byte far beyond the end), or, on Windows, an open
+// that shares nothing, as a virus scanner's or a sync client's can be.
+class HeldFile
+{
+public:
+    enum Hold { TailLock, NoSharing };
+    HeldFile(const QString &path, Hold hold)
+    {
+#ifdef Q_OS_UNIX
+        Q_UNUSED(hold);
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CREAT, 0666);
+        held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+#else
+        handle_ = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ,
+                              hold == TailLock ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        OVERLAPPED range{};
+        range.Offset = 0xFFFFFFFE;
+        range.OffsetHigh = 0x7FFFFFFF;
+        held_ = handle_ != INVALID_HANDLE_VALUE &&
+                (hold == NoSharing ||
+                 LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                            &range));
+#endif
+    }
+    ~HeldFile()
+    {
+#ifdef Q_OS_UNIX
+        if (fd_ >= 0)
+            ::close(fd_);
+#else
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+#endif
+    }
+    bool held() const
+    {
+        return held_;
+    }
+
+private:
+    bool held_ = false;
+#ifdef Q_OS_UNIX
+    int fd_ = -1;
+#else
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+#endif
+};
+
 } // namespace
 
 class TestRecordFiles : public QObject
@@ -58,6 +116,7 @@ private slots:
     void partialWriteStaysAndTheNextRecordStartsOnItsOwnLine();
     void tornTailIsClosedByAppending_data();
     void tornTailIsClosedByAppending();
+    void fileHeldWithoutSharingIsReported();
     void unstorable_data();
     void unstorable();
     void lineRules_data();
@@ -132,6 +191,7 @@ void TestRecordFiles::openFailure()
     const QString message = describe(*failure);
     QVERIFY2(message.contains(QDir::toNativeSeparators(full[failing])), qPrintable(message));
     QVERIFY2(message.contains(failure->reason), qPrintable(message));
+    QVERIFY2(!message.contains(QStringLiteral("..")), qPrintable(message));
 
     // Nothing written anywhere, nothing created where the path failed.
     QCOMPARE(bytesOf(dir.filePath(QStringLiteral("master.txt"))), earlier);
@@ -245,30 +305,39 @@ void TestRecordFiles::partialWriteStaysAndTheNextRecordStartsOnItsOwnLine()
 
 void TestRecordFiles::tornTailIsClosedByAppending_data()
 {
-    QTest::addColumn<QByteArray>("existing"); // null: no file yet
-    QTest::addColumn<QByteArray>("between");  // what must come between it and the records
+    QTest::addColumn<QByteArray>("existing");  // null: no file yet
+    QTest::addColumn<QByteArray>("between");   // what must come between it and the records
+    QTest::addColumn<bool>("lockedElsewhere"); // a tail lock that is never given up
 
-    QTest::newRow("no file") << QByteArray() << QByteArray("");
-    QTest::newRow("empty file") << QByteArray("") << QByteArray("");
-    QTest::newRow("ends in CR LF") << earlier << QByteArray("");
-    QTest::newRow("only CR LF") << QByteArray("\r\n") << QByteArray("");
+    QTest::newRow("no file") << QByteArray() << QByteArray("") << false;
+    QTest::newRow("empty file") << QByteArray("") << QByteArray("") << false;
+    QTest::newRow("ends in CR LF") << earlier << QByteArray("") << false;
+    QTest::newRow("only CR LF") << QByteArray("\r\n") << QByteArray("") << false;
     QTest::newRow("record cut inside a line")
-        << (earlier + "......!!!!!!!!....") << QByteArray("\r\n");
-    QTest::newRow("cut between CR and LF") << (earlier + "RESPONSE -->  \r") << QByteArray("\r\n");
-    QTest::newRow("lone LF from an editor") << (earlier + "typed\n") << QByteArray("\r\n");
-    QTest::newRow("one byte") << QByteArray("x") << QByteArray("\r\n");
-    QTest::newRow("LF then CR") << QByteArray("a\n\r") << QByteArray("\r\n");
+        << (earlier + "......!!!!!!!!....") << QByteArray("\r\n") << false;
+    QTest::newRow("cut between CR and LF")
+        << (earlier + "RESPONSE -->  \r") << QByteArray("\r\n") << false;
+    QTest::newRow("lone LF from an editor") << (earlier + "typed\n") << QByteArray("\r\n") << false;
+    QTest::newRow("one byte") << QByteArray("x") << QByteArray("\r\n") << false;
+    QTest::newRow("LF then CR") << QByteArray("a\n\r") << QByteArray("\r\n") << false;
+    // The lock is waited for a bounded time, then the append goes ahead without it.
+    QTest::newRow("cut inside a line, tail locked elsewhere")
+        << (earlier + "......!!!!!!!!....") << QByteArray("\r\n") << true;
 }
 
 void TestRecordFiles::tornTailIsClosedByAppending()
 {
     QFETCH(QByteArray, existing);
     QFETCH(QByteArray, between);
+    QFETCH(bool, lockedElsewhere);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("send.txt"));
     if (!existing.isNull())
         QVERIFY(writeFile(path, existing));
+    std::optional<HeldFile> lock;
+    if (lockedElsewhere)
+        QVERIFY(lock.emplace(path, HeldFile::TailLock).held());
 
     const QString opening = QStringLiteral("\u00C6v\r\nassignment #001\r\n001.  Areas\r\n"
                                            "bexlorin\r\n03-03-2026\r\n");
@@ -280,6 +349,29 @@ void TestRecordFiles::tornTailIsClosedByAppending()
                                 "\xC6v\r\nassignment #001\r\n001.  Areas\r\nbexlorin\r\n"
                                 "03-03-2026\r\n......!!!!!!!!...\r\nRESPONSE -->  \r\nok\r\n";
     QCOMPARE(bytesOf(path), expected);
+}
+
+// Windows only: elsewhere nothing can open a file so that others cannot. Held past the
+// retries, the sharing violation is reported; nothing is written.
+void TestRecordFiles::fileHeldWithoutSharingIsReported()
+{
+#ifdef Q_OS_UNIX
+    QSKIP("Only Windows lets a program open a file without sharing it.");
+#else
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("master.txt"));
+    QVERIFY(writeFile(path, earlier));
+    {
+        const HeldFile held(path, HeldFile::NoSharing);
+        QVERIFY(held.held());
+        const auto failure = RecordFiles({path}).openAndAppend({QStringLiteral("new\r\n")});
+        QVERIFY(failure.has_value());
+        QCOMPARE(failure->kind, RecordFailure::Kind::Open);
+        QCOMPARE(failure->reason, platform::systemReason(ERROR_SHARING_VIOLATION));
+    }
+    QCOMPARE(bytesOf(path), earlier);
+#endif
 }
 
 void TestRecordFiles::unstorable_data()
