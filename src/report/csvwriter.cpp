@@ -77,6 +77,15 @@ bool CsvWriter::needsQuotes(QByteArrayView bytes)
     return false;
 }
 
+// "mm-dd-yyyyhh:mm:ss" as the notes record writes it, with a blank put between date and time
+// so that it reads as one; anything else as written.
+QString CsvWriter::notesStamp(const QString &stamp)
+{
+    if (stamp.size() == 18 && stamp[2] == u'-' && stamp[5] == u'-' && stamp[12] == u':')
+        return stamp.left(10) + u' ' + stamp.mid(10);
+    return stamp;
+}
+
 void CsvWriter::addNumber(std::optional<int> number)
 {
     if (fieldInRow_)
@@ -171,7 +180,8 @@ void CsvWriter::writeHeader()
               QStringLiteral("assignment"), QStringLiteral("code number"),
               QStringLiteral("question"), QStringLiteral("kind"), QStringLiteral("time"),
               QStringLiteral("rating as typed"), QStringLiteral("rating"),
-              QStringLiteral("response"), QStringLiteral("remark")});
+              QStringLiteral("response"), QStringLiteral("remark"),
+              QStringLiteral("notes date and time")});
 }
 
 void CsvWriter::writeRecord(const RunSummary &run, const Record &record, const QString &remark)
@@ -188,6 +198,7 @@ void CsvWriter::writeRecord(const RunSummary &run, const Record &record, const Q
     addNumber(record.rating);
     addField(record.response);
     addField(remark);
+    addField(notesStamp(record.dateAndTime));
     endRow();
 }
 

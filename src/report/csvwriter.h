@@ -28,6 +28,7 @@ public:
 
     static QByteArray field(const QString &text);
     static QString kindText(RecordKind kind);
+    static QString notesStamp(const QString &stamp);
 
 private:
     void writeRow(const QStringList &fields);

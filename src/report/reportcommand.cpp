@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
 #include <QTextStream>
@@ -237,18 +238,81 @@ bool finishCsv(const QString &path, CsvOutput &csv, QTextStream &err)
     return false;
 }
 
-void printResults(const Gradebook &book, bool table, QTextStream &out, QTextStream &err)
+// What a notice says without what it quotes: the notices of one kind in one file are counted
+// together.
+QString noticeKind(const QString &text)
 {
-    if (table)
-        out << runtable::text(book.runs());
-    out.flush();
-    for (const Problem &problem : book.problems()) {
+    static const QRegularExpression quoted(QStringLiteral("\"[^\"]*\""));
+    return QString(text).replace(quoted, QStringLiteral("\"…\""));
+}
+
+// Notices counted per file and kind, in the order they were first met.
+void summariseNotices(const QList<Problem> &problems, QTextStream &err)
+{
+    QHash<QString, qsizetype> index;
+    QList<QPair<QString, int>> counts;
+    for (const Problem &problem : problems) {
+        if (!problem.notice)
+            continue;
+        const QString key = problem.file + QStringLiteral(": ") + noticeKind(problem.text);
+        const auto found = index.constFind(key);
+        if (found == index.constEnd()) {
+            index.insert(key, counts.size());
+            counts.append({key, 1});
+        } else {
+            ++counts[*found].second;
+        }
+    }
+    for (const auto &[key, count] : std::as_const(counts)) {
+        const qsizetype colon = key.indexOf(QStringLiteral(": "));
+        terminaltext::writeLine(err, key.left(colon) + QStringLiteral(": note (%1×): ").arg(count) +
+                                         key.mid(colon + 2));
+    }
+    if (!counts.isEmpty())
+        terminaltext::writeLine(err, QStringLiteral("(--verbose lists every note with its line)"));
+}
+
+void printProblems(const QList<Problem> &problems, bool verbose, QTextStream &err)
+{
+    for (const Problem &problem : problems) {
+        if (problem.notice && !verbose)
+            continue;
         terminaltext::writeLine(
             err, where(problem) +
                      (problem.notice ? QStringLiteral(": note: ") : QStringLiteral(": problem: ")) +
                      problem.text);
     }
+    if (!verbose)
+        summariseNotices(problems, err);
     err.flush();
+}
+
+void printMatrix(const ClassMatrix &matrix, QTextStream &out)
+{
+    out << runtable::columns(classsummary::matrixHeaders(matrix), classsummary::matrixRows(matrix));
+    if (!matrix.notOnRoster.isEmpty()) {
+        QString names =
+            QStringLiteral("not on the roster: ") + matrix.notOnRoster.join(QStringLiteral(", "));
+        terminaltext::writeLine(out, names);
+    }
+    out << '\n';
+}
+
+void printResults(const Gradebook &book, const QuestionIndex &index, const Outputs &outputs,
+                  QTextStream &out, QTextStream &err)
+{
+    if (outputs.table) {
+        printMatrix(ClassMatrix::of(book, outputs.roster, outputs.due), out);
+        out << runtable::text(book.runs());
+    }
+    if (outputs.questions) {
+        QList<QStringList> rows;
+        for (const QuestionStatistics &statistics : questionStatistics(book, index))
+            rows.append(classsummary::statisticsRow(statistics));
+        out << '\n' << runtable::columns(classsummary::statisticsHeaders(), rows);
+    }
+    out.flush();
+    printProblems(book.problems(), outputs.verbose, err);
 }
 
 int statusOf(const Gradebook &book, bool written)
@@ -308,31 +372,107 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
         allWritten = writeHtml(outputs.htmlPath, book, index, err) && allWritten;
     if (written)
         *written = allWritten;
-    printResults(book, outputs.table, out, err);
+    printResults(book, index, outputs, out, err);
     return statusOf(book, allWritten);
 }
+
+namespace {
+
+struct CommandOptions
+{
+    QCommandLineOption csv{QStringLiteral("csv"),
+                           QStringLiteral("Write one row per record to <file> (the exact, "
+                                          "machine-readable output)."),
+                           QStringLiteral("file")};
+    QCommandLineOption html{QStringLiteral("html"),
+                            QStringLiteral("Write the report page to <file>; a large class also "
+                                           "gets a folder of student pages beside it."),
+                            QStringLiteral("file")};
+    QCommandLineOption roster{QStringLiteral("roster"),
+                              QStringLiteral("The class list: one name a line, or a CSV file with "
+                                             "a name column; names as in the file names or "
+                                             "written out."),
+                              QStringLiteral("file")};
+    QCommandLineOption due{QStringLiteral("due"),
+                           QStringLiteral("The due date of an assignment, e.g. 3=2026-03-10; "
+                                          "runs dated later are marked late. Repeatable."),
+                           QStringLiteral("assignment=date")};
+    QCommandLineOption questions{QStringLiteral("questions"),
+                                 QStringLiteral("Also print the class's statistics per question.")};
+    QCommandLineOption quiet{QStringLiteral("quiet"),
+                             QStringLiteral("Print no tables, only problems and notes.")};
+    QCommandLineOption verbose{QStringLiteral("verbose"),
+                               QStringLiteral("List every note with its line, instead of counts "
+                                              "per file and kind.")};
+    QCommandLineOption choose{QStringLiteral("choose-folder"),
+                              QStringLiteral("Ask for a folder, write the report page and open it "
+                                             "in the browser.")};
+};
+
+const QString examples = QStringLiteral(
+    "\nExamples:\n"
+    "  %1 ~/mail/attachments\n"
+    "      the assignments of each student and one line per run, on the terminal\n"
+    "  %1 --roster class.txt --due 1=2026-03-10 --due 2=2026-03-17 ~/mail/attachments\n"
+    "      who has submitted, late, unfinished or not at all\n"
+    "  %1 --questions --quiet ~/mail/attachments\n"
+    "      how the class did at each question\n"
+    "  %1 --html report.html --csv records.csv ~/mail/attachments\n"
+    "      the page to read in a browser and every record for a program\n");
+
+// Qt's usage line names the program by the path it was started with; the name is enough.
+QString helpText(const QCommandLineParser &parser)
+{
+    const QString name = QCoreApplication::applicationName().isEmpty()
+                             ? QStringLiteral("bexlorin-report")
+                             : QCoreApplication::applicationName();
+    QString text = parser.helpText();
+    const qsizetype lineEnd = text.indexOf(u'\n');
+    const qsizetype options = text.indexOf(QStringLiteral(" [options]"));
+    if (text.startsWith(QStringLiteral("Usage: ")) && options > 0 && options < lineEnd)
+        text.replace(7, options - 7, name);
+    return text + examples.arg(name);
+}
+
+// The class options; an empty error when they read well.
+QString classOptions(const QCommandLineParser &parser, const CommandOptions &options,
+                     Outputs &outputs)
+{
+    for (const QString &due : parser.values(options.due)) {
+        int assignment = 0;
+        QDate date;
+        if (!parseDueDate(due, &assignment, &date))
+            return QStringLiteral("--due %1: write the assignment's number, \"=\" and the date as "
+                                  "YYYY-MM-DD, e.g. 3=2026-03-10")
+                .arg(due);
+        outputs.due.insert(assignment, date);
+    }
+    if (parser.isSet(options.roster)) {
+        QString error;
+        outputs.roster = Roster::read(parser.value(options.roster), &error);
+        if (!outputs.roster)
+            return QStringLiteral("--roster %1").arg(error);
+    }
+    return {};
+}
+
+} // namespace
 
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Reads the record files of Bexlorin (send_*.txt, masterFile_*.txt) and "
-                       "reports every run: a table on the terminal, one CSV row per record, "
-                       "or one HTML page. Exit status: 0 when every file was read without "
-                       "problems, 1 when problems were reported, 2 for a usage error or an "
-                       "input that cannot be read. The record files are only read."));
+                       "reports every run: on the terminal the assignments of each student and "
+                       "a table of runs, one CSV row per record, or one HTML page. Exit status: "
+                       "0 when every file was read without problems, 1 when problems were "
+                       "reported, 2 for a usage error or an input that cannot be read. The "
+                       "record files are only read."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption csvOption(QStringLiteral("csv"),
-                                       QStringLiteral("Write one row per record to <file>."),
-                                       QStringLiteral("file"));
-    const QCommandLineOption htmlOption(QStringLiteral("html"),
-                                        QStringLiteral("Write the report page to <file>."),
-                                        QStringLiteral("file"));
-    const QCommandLineOption chooseOption(
-        QStringLiteral("choose-folder"),
-        QStringLiteral("Ask for a folder, write the report page and open it in the browser."));
-    parser.addOptions({csvOption, htmlOption, chooseOption});
+    const CommandOptions options;
+    parser.addOptions({options.csv, options.html, options.roster, options.due, options.questions,
+                       options.quiet, options.verbose, options.choose});
     parser.addPositionalArgument(QStringLiteral("paths"),
                                  QStringLiteral("Record files, or folders to search for them."),
                                  QStringLiteral("paths..."));
@@ -342,7 +482,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return UsageError;
     }
     if (parser.isSet(help)) {
-        out << parser.helpText();
+        out << helpText(parser);
         return Clean;
     }
     if (parser.isSet(version)) {
@@ -350,7 +490,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
             << Qt::endl;
         return Clean;
     }
-    if (parser.isSet(chooseOption)) {
+    if (parser.isSet(options.choose)) {
         say(err, QStringLiteral("--choose-folder needs a desktop session"));
         return UsageError;
     }
@@ -359,9 +499,15 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return UsageError;
     }
     Outputs outputs;
-    outputs.csvPath = parser.value(csvOption);
-    outputs.htmlPath = parser.value(htmlOption);
-    outputs.table = outputs.csvPath.isEmpty() && outputs.htmlPath.isEmpty();
+    outputs.csvPath = parser.value(options.csv);
+    outputs.htmlPath = parser.value(options.html);
+    outputs.table = !parser.isSet(options.quiet);
+    outputs.verbose = parser.isSet(options.verbose);
+    outputs.questions = parser.isSet(options.questions);
+    if (const QString error = classOptions(parser, options, outputs); !error.isEmpty()) {
+        say(err, error);
+        return UsageError;
+    }
     return report(parser.positionalArguments(), outputs, out, err);
 }
 

@@ -16,6 +16,8 @@ QStringList headers();
 QStringList row(const RunSummary &run);
 // Rows padded into columns for a terminal, with a rule under the headers.
 QString text(const QList<RunSummary> &runs);
+// Rows in aligned columns under their headers and a rule, escaped for a terminal.
+QString columns(const QStringList &headers, QList<QStringList> rows);
 QString mean(double value);
 
 } // namespace runtable
