@@ -304,6 +304,12 @@ QStringList statisticsRow(const QuestionStatistics &statistics)
             share(statistics.medianMinutes, 1)};
 }
 
+QString noticeKind(const QString &text)
+{
+    static const QRegularExpression quoted(QStringLiteral("\"[^\"]*\""));
+    return QString(text).replace(quoted, QStringLiteral("\"…\""));
+}
+
 } // namespace classsummary
 
 } // namespace report

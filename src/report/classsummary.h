@@ -74,6 +74,8 @@ QStringList matrixHeaders(const ClassMatrix &matrix);
 QList<QStringList> matrixRows(const ClassMatrix &matrix);
 QStringList statisticsHeaders();
 QStringList statisticsRow(const QuestionStatistics &statistics);
+// What a notice says without what it quotes: notices of one kind in one file count together.
+QString noticeKind(const QString &text);
 } // namespace classsummary
 
 } // namespace report

@@ -218,16 +218,40 @@ void readFile(const QString &path, const QuestionIndex &index, Gradebook &book,
     parser.parse(handlers);
 }
 
-bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &index,
-               QTextStream &err)
+bool writeFile(const QString &path, const QString &text, QTextStream &err)
 {
-    QSaveFile html(path);
-    const QByteArray page = htmlreport::page(book, index).toUtf8();
-    if (!html.open(QIODevice::WriteOnly) || html.write(page) != page.size() || !html.commit()) {
-        say(err, QStringLiteral("%1: %2").arg(path, html.errorString()));
+    QSaveFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        say(err, QStringLiteral("%1: %2").arg(path, file.errorString()));
         return false;
     }
     return true;
+}
+
+// The page, and beside it a folder of the run table's sorted copies and the student pages.
+bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &index,
+               const Outputs &outputs, QTextStream &err)
+{
+    const QFileInfo info(path);
+    htmlreport::Class group;
+    group.matrix = ClassMatrix::of(book, outputs.roster, outputs.due);
+    group.statistics = questionStatistics(book, index);
+    group.studentPagesAbove = outputs.studentPagesAbove;
+    group.pageName = info.fileName();
+    group.folder = info.completeBaseName() + QStringLiteral("-pages");
+    const QDir folder(info.dir().filePath(group.folder));
+    if (!info.dir().mkpath(group.folder)) {
+        say(err, QStringLiteral("%1: the folder cannot be made").arg(folder.path()));
+        return false;
+    }
+    bool written = true;
+    const auto write = [&](const QString &name, const QString &html) {
+        written = writeFile(folder.filePath(name), html, err) && written;
+        return written;
+    };
+    const QString page = htmlreport::page(book, index, group, write);
+    return writeFile(path, page, err) && written;
 }
 
 bool finishCsv(const QString &path, CsvOutput &csv, QTextStream &err)
@@ -238,14 +262,6 @@ bool finishCsv(const QString &path, CsvOutput &csv, QTextStream &err)
     return false;
 }
 
-// What a notice says without what it quotes: the notices of one kind in one file are counted
-// together.
-QString noticeKind(const QString &text)
-{
-    static const QRegularExpression quoted(QStringLiteral("\"[^\"]*\""));
-    return QString(text).replace(quoted, QStringLiteral("\"…\""));
-}
-
 // Notices counted per file and kind, in the order they were first met.
 void summariseNotices(const QList<Problem> &problems, QTextStream &err)
 {
@@ -254,7 +270,8 @@ void summariseNotices(const QList<Problem> &problems, QTextStream &err)
     for (const Problem &problem : problems) {
         if (!problem.notice)
             continue;
-        const QString key = problem.file + QStringLiteral(": ") + noticeKind(problem.text);
+        const QString key =
+            problem.file + QStringLiteral(": ") + classsummary::noticeKind(problem.text);
         const auto found = index.constFind(key);
         if (found == index.constEnd()) {
             index.insert(key, counts.size());
@@ -369,7 +386,7 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
 
     bool allWritten = finishCsv(outputs.csvPath, csv, err);
     if (!outputs.htmlPath.isEmpty())
-        allWritten = writeHtml(outputs.htmlPath, book, index, err) && allWritten;
+        allWritten = writeHtml(outputs.htmlPath, book, index, outputs, err) && allWritten;
     if (written)
         *written = allWritten;
     printResults(book, index, outputs, out, err);
@@ -404,6 +421,11 @@ struct CommandOptions
     QCommandLineOption verbose{QStringLiteral("verbose"),
                                QStringLiteral("List every note with its line, instead of counts "
                                               "per file and kind.")};
+    QCommandLineOption studentPages{
+        QStringLiteral("student-pages-above"),
+        QStringLiteral("Above this many students the page shows a line per student and writes "
+                       "each student's responses to a page of their own (default 30)."),
+        QStringLiteral("count"), QStringLiteral("30")};
     QCommandLineOption choose{QStringLiteral("choose-folder"),
                               QStringLiteral("Ask for a folder, write the report page and open it "
                                              "in the browser.")};
@@ -447,6 +469,10 @@ QString classOptions(const QCommandLineParser &parser, const CommandOptions &opt
                 .arg(due);
         outputs.due.insert(assignment, date);
     }
+    bool number = false;
+    outputs.studentPagesAbove = parser.value(options.studentPages).toInt(&number);
+    if (!number || outputs.studentPagesAbove < 0)
+        return QStringLiteral("--student-pages-above takes a number of students");
     if (parser.isSet(options.roster)) {
         QString error;
         outputs.roster = Roster::read(parser.value(options.roster), &error);
@@ -472,7 +498,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QCommandLineOption version = parser.addVersionOption();
     const CommandOptions options;
     parser.addOptions({options.csv, options.html, options.roster, options.due, options.questions,
-                       options.quiet, options.verbose, options.choose});
+                       options.quiet, options.verbose, options.studentPages, options.choose});
     parser.addPositionalArgument(QStringLiteral("paths"),
                                  QStringLiteral("Record files, or folders to search for them."),
                                  QStringLiteral("paths..."));

@@ -20,6 +20,7 @@ struct Outputs
     bool table = true;      // the run table on the terminal
     bool verbose = false;   // every notice, not counts per file and kind
     bool questions = false; // the per-question statistics on the terminal
+    int studentPagesAbove = 30;
     std::optional<Roster> roster;
     QMap<int, QDate> due; // by assignment
     QString csvPath;
