@@ -22,7 +22,10 @@ const QString style = QStringLiteral(
     ".typed{white-space:pre-wrap;max-width:28em}"
     ".problem{color:#a00}.notice{color:#555}"
     ".pictures{display:flex;flex-wrap:wrap;gap:2em;align-items:flex-start}"
-    "svg text{font-family:sans-serif}");
+    "svg text{font-family:sans-serif}"
+    "td.submitted{background:#e3f4e3}td.late{background:#fde9c8}"
+    "td.unfinished{background:#fff8c4}td.missing{background:#f8d7d7}"
+    "#contents ul{display:flex;flex-wrap:wrap;gap:0 1.5em;padding:0;list-style:none}");
 
 QString cell(const QString &tag, const QString &text, const QString &cls = {})
 {

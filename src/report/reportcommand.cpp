@@ -83,8 +83,18 @@ void addFolder(const QString &folder, Inputs &inputs)
             folder, QStringLiteral("the folder holds no send_*, masterFile_* or notes_* file")));
         return;
     }
+    // By name, an attachment saved again ("name (1).txt") right after the first one, so that
+    // notes about the copy name the copy.
+    static const QRegularExpression copyMark(
+        QStringLiteral("(?: ?\\(\\d{1,3}\\)|-\\d{1,3})(\\.txt)$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto key = [](const QString &name) {
+        QString plain = name;
+        plain.replace(copyMark, QStringLiteral("\\1"));
+        return plain + (plain == name ? QStringLiteral("\n0") : QStringLiteral("\n1")) + name;
+    };
     std::sort(entries.begin(), entries.end(),
-              [](const auto &a, const auto &b) { return a.shownName < b.shownName; });
+              [&key](const auto &a, const auto &b) { return key(a.shownName) < key(b.shownName); });
     for (const inputfiles::Entry &entry : std::as_const(entries)) {
         if (!entry.nameValid) {
             inputs.problems.append(inputProblem(

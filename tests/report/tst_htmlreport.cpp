@@ -240,6 +240,12 @@ private slots:
     // scripts/report-example takes the send files of these runs for the README's example.
     void keepSendFilesForTheExample()
     {
+        // and the generated class's files for the class page's pictures.
+        if (const QString folder = qEnvironmentVariable("BEXLORIN_CLASS_EXAMPLE");
+            !folder.isEmpty()) {
+            for (const QFileInfo &info : QDir(class_.path()).entryInfoList(QDir::Files))
+                QVERIFY(QFile::copy(info.filePath(), QDir(folder).filePath(info.fileName())));
+        }
         const QString example = qEnvironmentVariable("BEXLORIN_REPORT_EXAMPLE");
         if (example.isEmpty())
             QSKIP("BEXLORIN_REPORT_EXAMPLE names no folder");

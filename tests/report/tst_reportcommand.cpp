@@ -306,12 +306,13 @@ private slots:
         }
         QCOMPARE(lines.at(2 + made.roster.size()),
                  QStringLiteral("not on the roster: ") + made.notOnRoster.join(u", "));
-        // Each attachment saved twice is noted once, whichever of the two is read first.
+        // Each attachment saved twice is noted once, as the copy.
         const QStringList again =
             outcome.err.split(u'\n').filter(QStringLiteral(": note (1×): the same run as in"));
         QCOMPARE(again.size(), made.resent.size());
         for (qsizetype i = 0; i < again.size(); ++i)
-            QVERIFY2(again[i].contains(made.resent[i]), qPrintable(again[i]));
+            QVERIFY2(again[i].contains(made.resent[i] + QStringLiteral(": note")),
+                     qPrintable(again[i]));
         QVERIFY(!outcome.out.contains(QStringLiteral("Diaz (1)")));
         // A notes file named directly: each note keeps its assignment and the day of its stamp.
         const QString notesCsv = output(QStringLiteral("notes.csv"));
