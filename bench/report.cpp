@@ -30,8 +30,7 @@ bool memoryAgainstInput(const QString &folder)
         return false;
     file.close();
     const std::string csv = QDir(folder).filePath(QStringLiteral("line.csv")).toStdString();
-    const bench::ChildRun longLine =
-        runOnce({BEXLORIN_REPORT, "--csv", csv, line.toStdString()});
+    const bench::ChildRun longLine = runOnce({BEXLORIN_REPORT, "--csv", csv, line.toStdString()});
     bench::row("bexlorin-report on a 1 GiB line without a line end, peak RSS",
                bench::fixed(longLine.peakRssMb, 1) + " MiB", "< 200 MiB",
                longLine.peakRssMb < 200.0 ? "yes" : "no");

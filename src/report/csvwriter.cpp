@@ -2,6 +2,7 @@
 #include "report/csvwriter.h"
 
 #include "report/gradebook.h"
+#include "report/recordrow.h"
 
 #include <QIODevice>
 
@@ -39,17 +40,7 @@ QByteArray CsvWriter::field(const QString &text)
 
 QString CsvWriter::kindText(RecordKind kind)
 {
-    switch (kind) {
-    case RecordKind::Question:
-        return QStringLiteral("question");
-    case RecordKind::Answer:
-        return QStringLiteral("answer");
-    case RecordKind::Note:
-        return QStringLiteral("note");
-    case RecordKind::Response:
-        break;
-    }
-    return QStringLiteral("response");
+    return recordrow::kindText(kind);
 }
 
 // Fields are encoded straight into the row, and quoted there when they need it.
@@ -77,15 +68,6 @@ bool CsvWriter::needsQuotes(QByteArrayView bytes)
     return false;
 }
 
-// "mm-dd-yyyyhh:mm:ss" as the notes record writes it, with a blank put between date and time
-// so that it reads as one; anything else as written.
-QString CsvWriter::notesStamp(const QString &stamp)
-{
-    if (stamp.size() == 18 && stamp[2] == u'-' && stamp[5] == u'-' && stamp[12] == u':')
-        return stamp.left(10) + u' ' + stamp.mid(10);
-    return stamp;
-}
-
 void CsvWriter::addNumber(std::optional<int> number)
 {
     if (fieldInRow_)
@@ -100,7 +82,7 @@ void CsvWriter::addNumber(std::optional<int> number)
     std::memcpy(row_.data() + start, digits, std::size_t(written.ptr - digits));
 }
 
-void CsvWriter::addField(QStringView text)
+void CsvWriter::addText(QStringView text)
 {
     if (fieldInRow_)
         row_ += ',';
@@ -165,40 +147,18 @@ void CsvWriter::flushRows()
     row_.truncate(0); // keeps the storage for the next rows
 }
 
-void CsvWriter::writeRow(const QStringList &fields)
-{
-    for (const QString &text : fields)
-        addField(text);
-    endRow();
-}
-
 void CsvWriter::writeHeader()
 {
     if (device_.write("\xEF\xBB\xBF") != 3)
         failed_ = true;
-    writeRow({QStringLiteral("student"), QStringLiteral("file"), QStringLiteral("run date"),
-              QStringLiteral("assignment"), QStringLiteral("code number"),
-              QStringLiteral("question"), QStringLiteral("kind"), QStringLiteral("time"),
-              QStringLiteral("rating as typed"), QStringLiteral("rating"),
-              QStringLiteral("response"), QStringLiteral("remark"),
-              QStringLiteral("notes date and time")});
+    for (const QString &header : recordrow::headers())
+        addText(header);
+    endRow();
 }
 
 void CsvWriter::writeRecord(const RunSummary &run, const Record &record, const QString &remark)
 {
-    addField(run.student);
-    addField(run.file);
-    addField(run.date);
-    addField(run.assignmentText);
-    addNumber(run.codeNumber);
-    addNumber(record.question > 0 ? std::optional<int>(record.question) : std::nullopt);
-    addField(kindText(record.kind));
-    addField(record.time);
-    addField(record.ratingTyped);
-    addNumber(record.rating);
-    addField(record.response);
-    addField(remark);
-    addField(notesStamp(record.dateAndTime));
+    recordrow::write(*this, run, record, remark);
     endRow();
 }
 

@@ -28,12 +28,12 @@ public:
 
     static QByteArray field(const QString &text);
     static QString kindText(RecordKind kind);
-    static QString notesStamp(const QString &stamp);
+
+    // The sink of recordrow::write.
+    void addText(QStringView text);
+    void addNumber(std::optional<int> number);
 
 private:
-    void writeRow(const QStringList &fields);
-    void addField(QStringView text);
-    void addNumber(std::optional<int> number);
     static bool needsQuotes(QByteArrayView bytes);
     void endRow();
     void flushRows();

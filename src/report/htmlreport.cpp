@@ -168,7 +168,8 @@ QString head(const QString &title)
 {
     return QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
                           "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src "
-                          "'none'; style-src 'unsafe-inline'\"><title>") +
+                          "'none'; style-src 'unsafe-inline'; base-uri 'none'; form-action "
+                          "'none'\"><title>") +
            escaped(title) + QStringLiteral("</title><style>") + style +
            QStringLiteral("</style></head><body>\n");
 }

@@ -253,6 +253,24 @@ void takeRating(RecordParser::Reading &reading, JoinedLines &lines, const LineSo
 
 } // namespace
 
+// The typed text of a record while it is read: where the last closing rule that the layout
+// allows stands, and the first line after it.
+struct RecordParser::Body
+{
+    Body(qsizetype limit, bool rated)
+        : lines(limit)
+        , rated(rated)
+    {}
+    bool justEnded() const { return end && firstAfter == 0; }
+
+    JoinedLines lines;
+    bool rated; // a rating line comes before the closing rule
+    std::optional<JoinedLines::Mark> end;
+    qint64 endLine = 0;
+    qint64 firstAfter = 0;
+    QString firstAfterText;
+};
+
 RecordParser::RecordParser(QIODevice &device, const QString &fileName, FileKind kind,
                            const QuestionIndex &index, QString expectedDate, qsizetype lineLimit)
     : source_(device, lineLimit)
@@ -675,48 +693,53 @@ bool RecordParser::readHead(Reading &reading)
 // lines that fit no record.
 bool RecordParser::readBody(Reading &reading)
 {
-    JoinedLines lines(source_.lineLimit());
-    const bool rated = !reading.notes && !entry_.isEmpty();
-    std::optional<JoinedLines::Mark> end;
-    qint64 endLine = 0;
-    qint64 firstAfter = 0;
-    QString firstAfterText;
+    Body body(source_.lineLimit(), !reading.notes && !entry_.isEmpty());
     for (bool first = true; peek(0); first = false) {
-        if (end && firstAfter == 0 && (startsCutRule(0) || startsLooseRun(0)))
+        if (body.justEnded() && (startsCutRule(0) || startsLooseRun(0)))
             break;
         if (breaksRecord(0) && !pastedAt(0))
             break;
-        const LineSource::Line taken = take();
-        reading.last = taken.number;
-        QByteArrayView bytes(taken.bytes);
-        if (first && reading.notes && bytes.startsWith(notesLabel))
-            bytes = bytes.sliced(notesLabel.size());
-        if (!first && bytes == closingRule && (!rated || isRatingLine(lines.last()))) {
-            end = lines.mark();
-            endLine = taken.number;
-            firstAfter = 0;
-        } else if (end && firstAfter == 0) {
-            firstAfter = taken.number;
-            firstAfterText = source_.text(taken);
-        }
-        lines.add(bytes);
+        takeBodyLine(reading, body, first);
     }
-    if (lines.overflowed())
+    return closeBody(reading, body);
+}
+
+void RecordParser::takeBodyLine(Reading &reading, Body &body, bool first)
+{
+    const LineSource::Line taken = take();
+    reading.last = taken.number;
+    QByteArrayView bytes(taken.bytes);
+    if (first && reading.notes && bytes.startsWith(notesLabel))
+        bytes = bytes.sliced(notesLabel.size());
+    if (!first && bytes == closingRule && (!body.rated || isRatingLine(body.lines.last()))) {
+        body.end = body.lines.mark();
+        body.endLine = taken.number;
+        body.firstAfter = 0;
+    } else if (body.justEnded()) {
+        body.firstAfter = taken.number;
+        body.firstAfterText = source_.text(taken);
+    }
+    body.lines.add(bytes);
+}
+
+bool RecordParser::closeBody(Reading &reading, Body &body)
+{
+    if (body.lines.overflowed())
         problem(reading.record.line,
                 QStringLiteral("the text of this record is longer than %1: only that much of it "
                                "is kept")
                     .arg(sizeText(source_.lineLimit())));
-    if (!end) {
-        reading.record.response = source_.decode(lines.bytes());
-        reading.missing = rated ? QStringLiteral("it has no rating line and closing rule")
-                                : QStringLiteral("it has no closing rule");
+    if (!body.end) {
+        reading.record.response = source_.decode(body.lines.bytes());
+        reading.missing = body.rated ? QStringLiteral("it has no rating line and closing rule")
+                                     : QStringLiteral("it has no closing rule");
         return false;
     }
-    if (firstAfter > 0)
-        reportFitNoRecord(firstAfter, reading.last, firstAfterText);
-    lines.restore(*end);
-    reading.last = endLine;
-    takeRating(reading, lines, source_);
+    if (body.firstAfter > 0)
+        reportFitNoRecord(body.firstAfter, reading.last, body.firstAfterText);
+    body.lines.restore(*body.end);
+    reading.last = body.endLine;
+    takeRating(reading, body.lines, source_);
     if (reading.notes && reading.record.dateAndTime.isEmpty())
         problem(reading.record.line,
                 QStringLiteral("this notes record has no date-and-time stamp"));

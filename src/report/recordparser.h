@@ -46,6 +46,7 @@ public:
 
     enum class Part;
     struct Reading;
+    struct Body;
 
 private:
     const LineSource::Line *peek(qsizetype ahead);
@@ -70,6 +71,8 @@ private:
     bool readEntry(Reading &reading);
     bool readHead(Reading &reading);
     bool readBody(Reading &reading);
+    void takeBodyLine(Reading &reading, Body &body, bool first);
+    bool closeBody(Reading &reading, Body &body);
     void finishRecord(Record &record);
     void reportIncomplete(const Record &record, qint64 lastLine, const QString &missing);
     void reportFitNoRecord(qint64 first, qint64 last, const QString &text);

@@ -10,6 +10,7 @@
 #include "report/recordparser.h"
 #include "report/runtable.h"
 #include "report/terminaltext.h"
+#include "report/workbookwriter.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -192,23 +193,55 @@ QString remarkOf(const Record &record)
     return remarks.join(QStringLiteral("; "));
 }
 
-// The CSV file, while it is written.
-struct CsvOutput
+// The files of one row per record, while they are written.
+struct RowOutputs
 {
-    std::unique_ptr<QSaveFile> file;
-    std::unique_ptr<CsvWriter> writer;
+    std::unique_ptr<QSaveFile> csvFile;
+    std::unique_ptr<CsvWriter> csv;
+    std::unique_ptr<WorkbookWriter> workbook;
+
+    void writeRecord(const RunSummary &run, const Record &record)
+    {
+        const QString remark = remarkOf(record);
+        if (csv)
+            csv->writeRecord(run, record, remark);
+        if (workbook)
+            workbook->writeRecord(run, record, remark);
+    }
 };
 
-QString openCsv(const QString &path, CsvOutput &csv)
+QString openRowOutputs(const Outputs &outputs, RowOutputs &rows)
 {
-    if (path.isEmpty())
-        return {};
-    csv.file = std::make_unique<QSaveFile>(path);
-    if (!csv.file->open(QIODevice::WriteOnly))
-        return QStringLiteral("%1: %2").arg(path, csv.file->errorString());
-    csv.writer = std::make_unique<CsvWriter>(*csv.file);
-    csv.writer->writeHeader();
+    if (!outputs.csvPath.isEmpty()) {
+        rows.csvFile = std::make_unique<QSaveFile>(outputs.csvPath);
+        if (!rows.csvFile->open(QIODevice::WriteOnly))
+            return QStringLiteral("%1: %2").arg(outputs.csvPath, rows.csvFile->errorString());
+        rows.csv = std::make_unique<CsvWriter>(*rows.csvFile);
+        rows.csv->writeHeader();
+    }
+    if (!outputs.xlsxPath.isEmpty()) {
+        rows.workbook = std::make_unique<WorkbookWriter>(outputs.xlsxPath);
+        if (const QString error = rows.workbook->open(); !error.isEmpty())
+            return QStringLiteral("%1: %2").arg(outputs.xlsxPath, error);
+        rows.workbook->writeHeader();
+    }
     return {};
+}
+
+bool finishRowOutputs(const Outputs &outputs, RowOutputs &rows, QTextStream &err)
+{
+    bool written = true;
+    if (rows.csv && !(rows.csv->finish() && rows.csvFile->commit())) {
+        say(err, QStringLiteral("%1: %2").arg(outputs.csvPath, rows.csvFile->errorString()));
+        written = false;
+    }
+    if (rows.workbook) {
+        if (const QString error = rows.workbook->finish(); !error.isEmpty()) {
+            say(err, QStringLiteral("%1: %2").arg(outputs.xlsxPath, error));
+            written = false;
+        }
+    }
+    return written;
 }
 
 void readFile(const QString &path, const QuestionIndex &index, Gradebook &book,
@@ -262,14 +295,6 @@ bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &
     };
     const QString page = htmlreport::page(book, index, group, write);
     return writeFile(path, page, err) && written;
-}
-
-bool finishCsv(const QString &path, CsvOutput &csv, QTextStream &err)
-{
-    if (!csv.writer || (csv.writer->finish() && csv.file->commit()))
-        return true;
-    say(err, QStringLiteral("%1: %2").arg(path, csv.file->errorString()));
-    return false;
 }
 
 // Notices counted per file and kind, in the order they were first met.
@@ -367,14 +392,14 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     if (written)
         *written = false;
     const Inputs found = gatherInputs(inputs);
-    QStringList outputPaths{outputs.csvPath, outputs.htmlPath};
+    QStringList outputPaths{outputs.csvPath, outputs.htmlPath, outputs.xlsxPath};
     outputPaths.removeAll(QString());
     if (const QString error = outputError(outputPaths, found); !error.isEmpty()) {
         say(err, error);
         return UsageError;
     }
-    CsvOutput csv;
-    if (const QString error = openCsv(outputs.csvPath, csv); !error.isEmpty()) {
+    RowOutputs rows;
+    if (const QString error = openRowOutputs(outputs, rows); !error.isEmpty()) {
         say(err, error);
         return UsageError;
     }
@@ -387,14 +412,15 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     handlers.run = [&](const Run &run) { book.addRun(run); };
     handlers.record = [&](const Run &, const Record &record) {
         book.addRecord(record);
-        if (csv.writer)
-            csv.writer->writeRecord(book.currentRun(), record, remarkOf(record));
+        rows.writeRecord(book.currentRun(), record);
     };
     handlers.problem = [&](const Problem &problem) { book.addProblem(problem); };
     for (const QString &path : found.files)
         readFile(path, index, book, handlers);
 
-    bool allWritten = finishCsv(outputs.csvPath, csv, err);
+    if (rows.workbook)
+        rows.workbook->writeStatistics(questionStatistics(book, index));
+    bool allWritten = finishRowOutputs(outputs, rows, err);
     if (!outputs.htmlPath.isEmpty())
         allWritten = writeHtml(outputs.htmlPath, book, index, outputs, err) && allWritten;
     if (written)
@@ -415,6 +441,13 @@ struct CommandOptions
                             QStringLiteral("Write the report page to <file>; a large class also "
                                            "gets a folder of student pages beside it."),
                             QStringLiteral("file")};
+    QCommandLineOption xlsx{
+        QStringLiteral("xlsx"),
+        WorkbookWriter::available()
+            ? QStringLiteral("Write one row per record to the workbook <file>, for spreadsheet "
+                             "programs, and the statistics per question to its second sheet.")
+            : QStringLiteral("Not available in this build (it has no libxlsxwriter)."),
+        QStringLiteral("file")};
     QCommandLineOption roster{QStringLiteral("roster"),
                               QStringLiteral("The class list: one name a line, or a CSV file with "
                                              "a name column; names as in the file names or "
@@ -500,15 +533,21 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     parser.setApplicationDescription(
         QStringLiteral("Reads the record files of Bexlorin (send_*.txt, masterFile_*.txt) and "
                        "reports every run: on the terminal the assignments of each student and "
-                       "a table of runs, one CSV row per record, or one HTML page. Exit status: "
-                       "0 when every file was read without problems, 1 when problems were "
-                       "reported, 2 for a usage error or an input that cannot be read. The "
-                       "record files are only read."));
+                       "a table of runs, one CSV row per record, one HTML page, or one workbook "
+                       "row per record. For a spreadsheet program open the .xlsx (--xlsx), not "
+                       "the CSV: in the workbook every text a student typed is a text cell, so "
+                       "none is ever run as a formula and 001 stays 001, whereas a spreadsheet "
+                       "importing the CSV may take a response beginning with = + - @ for a "
+                       "formula. The CSV is the exact format for programs. Exit status: 0 when "
+                       "every file was read without problems, 1 when problems were reported, 2 "
+                       "for a usage error or an input that cannot be read. The record files are "
+                       "only read."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const CommandOptions options;
-    parser.addOptions({options.csv, options.html, options.roster, options.due, options.questions,
-                       options.quiet, options.verbose, options.studentPages, options.choose});
+    parser.addOptions({options.csv, options.html, options.xlsx, options.roster, options.due,
+                       options.questions, options.quiet, options.verbose, options.studentPages,
+                       options.choose});
     parser.addPositionalArgument(QStringLiteral("paths"),
                                  QStringLiteral("Record files, or folders to search for them."),
                                  QStringLiteral("paths..."));
@@ -537,6 +576,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     Outputs outputs;
     outputs.csvPath = parser.value(options.csv);
     outputs.htmlPath = parser.value(options.html);
+    outputs.xlsxPath = parser.value(options.xlsx);
     outputs.table = !parser.isSet(options.quiet);
     outputs.verbose = parser.isSet(options.verbose);
     outputs.questions = parser.isSet(options.questions);

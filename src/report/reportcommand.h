@@ -25,6 +25,7 @@ struct Outputs
     QMap<int, QDate> due; // by assignment
     QString csvPath;
     QString htmlPath;
+    QString xlsxPath;
 };
 
 // `arguments` as main() gets them, the program's name first.

@@ -2,10 +2,12 @@
 #include "reportapp/folderreport.h"
 
 #include "report/reportcommand.h"
+#include "report/workbookwriter.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTextStream>
@@ -46,6 +48,8 @@ int chooseFolderAndReport()
     reportcommand::Outputs outputs;
     outputs.table = false;
     outputs.htmlPath = page;
+    if (report::WorkbookWriter::available()) // for a spreadsheet program, beside the page
+        outputs.xlsxPath = QFileInfo(page).dir().filePath(QStringLiteral("bexlorin-report.xlsx"));
     bool written = false;
     const int status = reportcommand::report({folder}, outputs, out, err, &written);
     if (!written) {

