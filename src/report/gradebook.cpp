@@ -167,7 +167,7 @@ void Gradebook::markQuestion(RunSummary &run, const Record &record)
     QuestionMark *mark = record.question > 0 && sameAssignment ? &run.marks[question] : nullptr;
     switch (record.kind) {
     case RecordKind::Question:
-        if (mark && !record.response.trimmed().isEmpty()) {
+        if (mark && !record.blank) {
             run.answered.insert(record.question, true);
             mark->answered = true;
         }

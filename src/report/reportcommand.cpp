@@ -245,7 +245,7 @@ bool finishRowOutputs(const Outputs &outputs, RowOutputs &rows, QTextStream &err
 }
 
 void readFile(const QString &path, const QuestionIndex &index, Gradebook &book,
-              const RecordParser::Handlers &handlers)
+              const RecordParser::Handlers &handlers, bool keepText)
 {
     book.beginFile(path);
     QFile file(path);
@@ -258,6 +258,7 @@ void readFile(const QString &path, const QuestionIndex &index, Gradebook &book,
     }
     const RecordFileName name = RecordFileName::of(path);
     RecordParser parser(file, path, name.kind, index, name.monthDay);
+    parser.setKeepText(keepText);
     parser.parse(handlers);
 }
 
@@ -415,8 +416,11 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
         rows.writeRecord(book.currentRun(), record);
     };
     handlers.problem = [&](const Problem &problem) { book.addProblem(problem); };
+    // Only the files of rows and the page show what was typed.
+    const bool keepText =
+        !outputs.csvPath.isEmpty() || !outputs.xlsxPath.isEmpty() || !outputs.htmlPath.isEmpty();
     for (const QString &path : found.files)
-        readFile(path, index, book, handlers);
+        readFile(path, index, book, handlers, keepText);
 
     if (rows.workbook)
         rows.workbook->writeStatistics(questionStatistics(book, index));
