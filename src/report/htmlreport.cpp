@@ -434,22 +434,23 @@ QString questionsSection(const QList<QuestionStatistics> &statistics)
 }
 
 // One student's pictures and, run by run, what was typed and rated.
-QString studentBody(const PageParts &parts, const Students &students, qsizetype s)
+QString studentBody(const Gradebook &book, const QuestionIndex &index,
+                    const QList<qsizetype> &runIndexes, qsizetype s)
 {
     CalibrationGrid grid{};
     QMap<QPair<int, int>, int> seconds;
     QString runs;
-    for (const qsizetype r : students.runs[s]) {
-        const RunSummary &run = parts.book.runs()[r];
-        const QString headLine = parts.index.headLine(run.assignment);
+    for (const qsizetype r : runIndexes) {
+        const RunSummary &run = book.runs()[r];
+        const QString headLine = index.headLine(run.assignment);
         const QString title =
             QStringLiteral("Assignment %1, %2 file, %3")
                 .arg(headLine.isEmpty() ? run.assignmentText : headLine, run.name.kindText(),
                      run.date.isEmpty() ? QStringLiteral("no date") : run.date);
         runs += cell(QStringLiteral("h3"), title) + u'\n';
-        if (!parts.book.counted(run)) {
+        if (!book.counted(run)) {
             runs += cell(QStringLiteral("p"), QStringLiteral("The same run as in %1, shown there.")
-                                                  .arg(parts.book.runs()[run.sameAs].file));
+                                                  .arg(book.runs()[run.sameAs].file));
             continue;
         }
         for (std::size_t c = 0; c < 4; ++c) {
@@ -459,7 +460,7 @@ QString studentBody(const PageParts &parts, const Students &students, qsizetype 
         for (auto it = run.secondsPerQuestion.constBegin(); it != run.secondsPerQuestion.constEnd();
              ++it)
             seconds[{run.assignment, it.key()}] += it.value();
-        runs += questionTable(run, parts.index) + u'\n';
+        runs += questionTable(run, index) + u'\n';
     }
     return QStringLiteral("<div class=\"pictures\">") +
            calibrationSvg(QStringLiteral("calibration-student-%1").arg(s + 1), grid) +
@@ -472,9 +473,18 @@ QString studentSummary(const PageParts &parts, const Students &students, qsizety
 {
     const QString name = studentTarget(parts, s, students.names.size())
                              .section(u'/', 1); // the page's name in the folder
-    const QString page = head(students.names[s]) + cell(QStringLiteral("h1"), students.names[s]) +
-                         backLink(parts) + studentBody(parts, students, s) +
-                         QStringLiteral("</body></html>\n");
+    QString page =
+        head(students.names[s]) + cell(QStringLiteral("h1"), students.names[s]) + backLink(parts);
+    if (parts.group.readStudent) {
+        // Read again for this student alone, so that the class's texts are never all held.
+        const std::unique_ptr<Gradebook> own = parts.group.readStudent(students.names[s]);
+        QList<qsizetype> all(own->runs().size());
+        std::iota(all.begin(), all.end(), 0);
+        page += studentBody(*own, parts.index, all, s);
+    } else {
+        page += studentBody(parts.book, parts.index, students.runs[s], s);
+    }
+    page += QStringLiteral("</body></html>\n");
     parts.write(name, page);
     int counted = 0;
     int records = 0;
@@ -502,7 +512,7 @@ QString studentsSection(const PageParts &parts)
         html += QStringLiteral("<h2 id=\"student-%1\">%2</h2>\n")
                     .arg(s + 1)
                     .arg(escaped(students.names[s]));
-        html += studentBody(parts, students, s);
+        html += studentBody(parts.book, parts.index, students.runs[s], s);
     }
     return html + QStringLiteral("</section>\n");
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace report {
 
@@ -29,6 +30,9 @@ struct Class
     // page's own name ("report.html"). No folder: no sorted copies and no student pages.
     QString folder;
     QString pageName;
+    // When set, a student's page is made from their files read again on their own (the
+    // class's book then holds no texts).
+    std::function<std::unique_ptr<Gradebook>(const QString &student)> readStudent;
 };
 
 // Writes one page of the folder, by its name in the folder; false when it cannot.

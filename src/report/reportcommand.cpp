@@ -7,6 +7,7 @@
 #include "report/gradebook.h"
 #include "report/htmlreport.h"
 #include "report/questionindex.h"
+#include "report/recordfilename.h"
 #include "report/recordparser.h"
 #include "report/runtable.h"
 #include "report/terminaltext.h"
@@ -273,9 +274,33 @@ bool writeFile(const QString &path, const QString &text, QTextStream &err)
     return true;
 }
 
+using ReadStudent = std::function<std::unique_ptr<Gradebook>(const QString &)>;
+
+// Above the size where each student gets a page of their own, the class's book keeps no typed
+// text: each student's files are read again, alone, for their page.
+ReadStudent studentReader(const QStringList &files, const QuestionIndex &index,
+                          const Outputs &outputs)
+{
+    QHash<QString, QStringList> byStudent;
+    for (const QString &path : files)
+        byStudent[RecordFileName::of(path).student].append(path);
+    if (outputs.htmlPath.isEmpty() || byStudent.size() <= outputs.studentPagesAbove)
+        return {};
+    return [byStudent, &index](const QString &student) {
+        auto own = std::make_unique<Gradebook>(index, true);
+        RecordParser::Handlers handlers;
+        handlers.run = [&](const Run &run) { own->addRun(run); };
+        handlers.record = [&](const Run &, const Record &record) { own->addRecord(record); };
+        handlers.problem = [&](const Problem &problem) { own->addProblem(problem); };
+        for (const QString &path : byStudent.value(student))
+            readFile(path, index, *own, handlers, true);
+        return own;
+    };
+}
+
 // The page, and beside it a folder of the run table's sorted copies and the student pages.
 bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &index,
-               const Outputs &outputs, QTextStream &err)
+               const Outputs &outputs, const ReadStudent &readStudent, QTextStream &err)
 {
     const QFileInfo info(path);
     htmlreport::Class group;
@@ -284,6 +309,7 @@ bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &
     group.studentPagesAbove = outputs.studentPagesAbove;
     group.pageName = info.fileName();
     group.folder = info.completeBaseName() + QStringLiteral("-pages");
+    group.readStudent = readStudent;
     const QDir folder(info.dir().filePath(group.folder));
     if (!info.dir().mkpath(group.folder)) {
         say(err, QStringLiteral("%1: the folder cannot be made").arg(folder.path()));
@@ -406,7 +432,8 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     }
 
     const QuestionIndex index(bank::assignmentContent());
-    Gradebook book(index, !outputs.htmlPath.isEmpty());
+    const ReadStudent readStudent = studentReader(found.files, index, outputs);
+    Gradebook book(index, !outputs.htmlPath.isEmpty() && !readStudent);
     for (const Problem &problem : found.problems + found.notices)
         book.addProblem(problem);
     RecordParser::Handlers handlers;
@@ -426,7 +453,8 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
         rows.workbook->writeStatistics(questionStatistics(book, index));
     bool allWritten = finishRowOutputs(outputs, rows, err);
     if (!outputs.htmlPath.isEmpty())
-        allWritten = writeHtml(outputs.htmlPath, book, index, outputs, err) && allWritten;
+        allWritten =
+            writeHtml(outputs.htmlPath, book, index, outputs, readStudent, err) && allWritten;
     if (written)
         *written = allWritten;
     printResults(book, index, outputs, out, err);
