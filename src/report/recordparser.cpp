@@ -201,7 +201,7 @@ QString sizeText(qsizetype bytes)
 }
 
 // How far a look for a pasted record goes before it takes what it sees for the real thing.
-constexpr qsizetype pasteLookLines = 1024;
+constexpr qsizetype pasteLookLines = 4096;
 constexpr qint64 pasteLookBytes = 64 * 1024 * 1024;
 
 } // namespace
@@ -276,7 +276,8 @@ struct RecordParser::Body
     bool justEnded() const { return end && firstAfter == 0; }
 
     JoinedLines lines;
-    bool rated; // a rating line comes before the closing rule
+    qint64 pastedThrough = 0; // the last line of records pasted into the text
+    bool rated;               // a rating line comes before the closing rule
     std::optional<JoinedLines::Mark> end;
     qint64 endLine = 0;
     qint64 firstAfter = 0;
@@ -302,7 +303,7 @@ const LineSource::Line *RecordParser::peek(qsizetype ahead)
             aheadFirst_ = 0;
             ahead_.resize(ahead_.size() * 2);
         }
-        LineSource::Line &line = ahead_[std::size_t((aheadFirst_ + aheadCount_) % ahead_.size())];
+        LineSource::Line &line = ahead_[std::size_t((aheadFirst_ + aheadCount_) & aheadMask())];
         if (!source_.next(line)) {
             sourceDone_ = true;
             break;
@@ -316,7 +317,7 @@ const LineSource::Line *RecordParser::peek(qsizetype ahead)
                                      .arg(line.droppedLength));
         }
     }
-    return aheadCount_ > ahead ? &ahead_[std::size_t((aheadFirst_ + ahead) % ahead_.size())]
+    return aheadCount_ > ahead ? &ahead_[std::size_t((aheadFirst_ + ahead) & aheadMask())]
                                : nullptr;
 }
 
@@ -325,7 +326,7 @@ LineSource::Line RecordParser::take()
     peek(0);
     // A shared copy: the place keeps the storage for a later line once this one is let go.
     LineSource::Line line = ahead_[std::size_t(aheadFirst_)];
-    aheadFirst_ = (aheadFirst_ + 1) % qsizetype(ahead_.size());
+    aheadFirst_ = (aheadFirst_ + 1) & aheadMask();
     --aheadCount_;
     aheadBytes_ -= line.bytes.size();
     return line;
@@ -409,34 +410,32 @@ bool RecordParser::breaksBetweenRecords(qsizetype ahead)
     return startsRecord(ahead) || startsLooseBlock(ahead, &withCodeLine);
 }
 
-// A record start inside a response: real (the response ended, or was cut short, there and
-// the next record was written after it) when the records it starts end, each at a closing
-// rule after a rating line, followed by the next record or run or the end of the file; pasted
-// into the response when the response goes on after one of them. Past the look's bounds it is
-// taken for real. Lines once looked through are not looked through again.
-bool RecordParser::pastedAt(qsizetype ahead)
+// A record start inside a response, where no closing rule ended the response just before:
+// real (the response was cut short there and the next record written after it) when the
+// records it starts end, each at a closing rule after a rating line, followed by the next
+// record or run or the end of the file; pasted into the response when the response goes on
+// after one of them. Gives the line of that last pasted closing rule, 0 for real. Past the
+// look's bounds it is taken for real. Lines once looked through are not looked through again.
+qint64 RecordParser::pastedThrough(qsizetype ahead)
 {
     if (genuineThrough_ == std::numeric_limits<qint64>::max())
-        return false;
+        return 0;
     const qint64 first = peek(ahead)->number;
     qsizetype i = qMax(ahead + 2, ahead + qsizetype(genuineThrough_ - first) + 1);
     for (; i - ahead < pasteLookLines && aheadBytes_ < pasteLookBytes; ++i) {
         const auto *line = peek(i);
-        if (!line) {
+        if (!line ||
+            (line->bytes == closingRule && isRatingLine(peek(i - 1)->bytes) && !peek(i + 1))) {
             genuineThrough_ = std::numeric_limits<qint64>::max();
-            return false;
+            return 0;
         }
         if (line->bytes != closingRule || !isRatingLine(peek(i - 1)->bytes))
             continue;
-        if (!peek(i + 1)) {
-            genuineThrough_ = std::numeric_limits<qint64>::max();
-            return false;
-        }
         if (!breaksRecord(i + 1))
-            return true;
+            return first + (i - ahead);
         genuineThrough_ = first + (i - ahead);
     }
-    return false;
+    return 0;
 }
 
 // What a cut leaves of the start of a record (its opening rule, or that and part of its time
@@ -708,13 +707,23 @@ bool RecordParser::readBody(Reading &reading)
 {
     Body body(source_.lineLimit(), !reading.notes && !entry_.isEmpty());
     for (bool first = true; peek(0); first = false) {
-        if (body.justEnded() && (startsCutRule(0) || startsLooseRun(0)))
-            break;
-        if (breaksRecord(0) && !pastedAt(0))
+        if (peek(0)->number > body.pastedThrough && endsBody(body))
             break;
         takeBodyLine(reading, body, first);
     }
     return closeBody(reading, body);
+}
+
+// Right after a closing rule, the next record or run (or what a cut left of it) ends the text;
+// elsewhere a record start ends it only when it is no paste, which is then let through whole.
+bool RecordParser::endsBody(Body &body)
+{
+    if (body.justEnded())
+        return breaksRecord(0) || startsCutRule(0) || startsLooseRun(0);
+    if (!breaksRecord(0))
+        return false;
+    body.pastedThrough = pastedThrough(0);
+    return body.pastedThrough == 0;
 }
 
 void RecordParser::takeBodyLine(Reading &reading, Body &body, bool first)

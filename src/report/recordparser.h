@@ -60,7 +60,7 @@ private:
     bool startsPartialStart(qsizetype ahead);
     bool breaksRecord(qsizetype ahead);
     bool breaksBetweenRecords(qsizetype ahead);
-    bool pastedAt(qsizetype ahead);
+    qint64 pastedThrough(qsizetype ahead);
     bool startsCutRule(qsizetype ahead);
     bool startsLooseRun(qsizetype ahead);
 
@@ -74,6 +74,7 @@ private:
     bool readEntry(Reading &reading);
     bool readHead(Reading &reading);
     bool readBody(Reading &reading);
+    bool endsBody(Body &body);
     void takeBodyLine(Reading &reading, Body &body, bool first);
     bool closeBody(Reading &reading, Body &body);
     void finishRecord(Record &record);
@@ -89,8 +90,9 @@ private:
     QString expectedDate_;
     const Handlers *handlers_ = nullptr;
     // Look-ahead: lines in a ring that grows when a look far ahead needs it, so that no line
-    // costs an allocation of its own.
+    // costs an allocation of its own. Its size is a power of two.
     std::vector<LineSource::Line> ahead_;
+    qsizetype aheadMask() const { return qsizetype(ahead_.size()) - 1; }
     qsizetype aheadFirst_ = 0;
     qsizetype aheadCount_ = 0;
     qint64 aheadBytes_ = 0;

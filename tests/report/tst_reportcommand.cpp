@@ -429,6 +429,9 @@ private slots:
         QTest::addColumn<QString>("says");
         QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0
                               << QStringLiteral("--csv <file>");
+        QTest::newRow("help sends spreadsheets to the workbook")
+            << QStringList{QStringLiteral("--help")} << 0
+            << QStringLiteral("For a spreadsheet program open the .xlsx (--xlsx), not the CSV");
         QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
                                  << QStringLiteral("bexlorin-report 1.");
         QTest::newRow("no input") << QStringList{} << 2 << QStringLiteral("name at least one");
@@ -609,7 +612,13 @@ private slots:
     void workbookMatchesTheCsv()
     {
 #ifdef Q_OS_WIN
-        QSKIP("openpyxl runs on the Linux side: the Linux build's test reads the same workbook");
+        // libxlsxwriter's own Windows build writes the workbook, by a name beyond ASCII.
+        const QString made = output(QStringLiteral("Zoë.xlsx"));
+        QCOMPARE(runReport({QStringLiteral("--xlsx"), made, records_.path()}).status, 0);
+        QFile written(made);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.read(4), QByteArray("PK\x03\x04"));
+        QSKIP("openpyxl reads the workbook back on the Linux side, in the Linux build's test");
 #endif
         const QString python = QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
                                    ? QStringLiteral("/usr/bin/python3")
@@ -685,6 +694,32 @@ private slots:
         }
         for (const QString &payload : payloads)
             QVERIFY2(seen.contains(payload), qPrintable(payload));
+    }
+
+    // Two students' files whose code lines are equal but invalid (here: the typed text of a
+    // response read as a code line by hand-editing) are two runs, never "the same run twice".
+    void invalidCodeLinesAreNoKey()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString entry = bank::assignmentContent().filter(QStringLiteral("`q001.")).first();
+        for (const QString &name : {QStringLiteral("Kim_Doe"), QStringLiteral("Sam_Student")}) {
+            const QString text =
+                records::openingBlock(QStringLiteral("RESPONSE -->  "),
+                                      records::assignmentLine(QStringLiteral("001")),
+                                      QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+                                      QStringLiteral("03-03-2026")) +
+                records::responseRecord(records::RecordFile::Send, QStringLiteral("09:05:30"), 0,
+                                        {entry, QStringLiteral("12")}, records::Rating::Confidence,
+                                        QStringLiteral("2"));
+            QFile file(dir.filePath(QStringLiteral("send_0303") + name + QStringLiteral(".txt")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(records::codepage::encode(text).value());
+        }
+        const Outcome outcome = runReport({dir.path()});
+        QCOMPARE(outcome.status, 1);
+        QCOMPARE(outcome.err.count(QStringLiteral("code line of this run is not valid")), 2);
+        QVERIFY2(!outcome.err.contains(QStringLiteral("the same run")), qPrintable(outcome.err));
     }
 
     // A file with problems: exit status 1, and the outputs are still written.
