@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 #include <vector>
@@ -136,51 +137,75 @@ QString MatrixCell::text() const
     return says.isEmpty() ? QStringLiteral("submitted") : says.join(QStringLiteral(", "));
 }
 
+namespace {
+
+bool byLocale(const QString &a, const QString &b)
+{
+    return a.localeAwareCompare(b) < 0;
+}
+
+// The columns: every assignment with a due date or a run, in order; by assignment, its column.
+QHash<int, qsizetype> assignmentColumns(const Gradebook &book, const QMap<int, QDate> &due,
+                                        ClassMatrix &matrix)
+{
+    QMap<int, bool> assignments;
+    for (auto it = due.constBegin(); it != due.constEnd(); ++it)
+        assignments.insert(it.key(), true);
+    for (const RunSummary &run : book.runs()) {
+        if (book.counted(run) && run.assignment > 0)
+            assignments.insert(run.assignment, true);
+    }
+    matrix.assignments = assignments.keys();
+    QHash<int, qsizetype> columns;
+    for (qsizetype c = 0; c < matrix.assignments.size(); ++c)
+        columns.insert(matrix.assignments[c], c);
+    return columns;
+}
+
+// The rows: the roster's names (the others found listed apart), else the students found; by
+// a name's key, its row.
+QHash<QString, qsizetype> studentRows(const Gradebook &book, const std::optional<Roster> &roster,
+                                      ClassMatrix &matrix)
+{
+    QSet<QString> seen;
+    QStringList found;
+    for (const RunSummary &run : book.runs()) {
+        if (!seen.contains(Roster::key(run.student))) {
+            seen.insert(Roster::key(run.student));
+            found.append(run.student);
+        }
+    }
+    QHash<QString, qsizetype> rows;
+    const QStringList &names = roster ? roster->names : found;
+    for (const QString &name : names) {
+        if (!rows.contains(Roster::key(name))) {
+            rows.insert(Roster::key(name), matrix.students.size());
+            matrix.students.append(name);
+        }
+    }
+    if (!roster) {
+        std::sort(matrix.students.begin(), matrix.students.end(), byLocale);
+        for (qsizetype r = 0; r < matrix.students.size(); ++r)
+            rows.insert(Roster::key(matrix.students[r]), r);
+        return rows;
+    }
+    for (const QString &student : std::as_const(found)) {
+        if (!rows.contains(Roster::key(student)))
+            matrix.notOnRoster.append(student);
+    }
+    std::sort(matrix.notOnRoster.begin(), matrix.notOnRoster.end(), byLocale);
+    return rows;
+}
+
+} // namespace
+
 ClassMatrix ClassMatrix::of(const Gradebook &book, const std::optional<Roster> &roster,
                             const QMap<int, QDate> &due)
 {
     ClassMatrix matrix;
-    QMap<int, int> columns;
-    for (auto it = due.constBegin(); it != due.constEnd(); ++it)
-        columns.insert(it.key(), 0);
-    QHash<QString, qsizetype> rows;
-    QStringList found;
-    for (const RunSummary &run : book.runs()) {
-        if (book.counted(run) && run.assignment > 0)
-            columns.insert(run.assignment, 0);
-        const QString key = Roster::key(run.student);
-        if (!rows.contains(key)) {
-            rows.insert(key, -1);
-            found.append(run.student);
-        }
-    }
-    matrix.assignments = columns.keys();
-    for (qsizetype c = 0; c < matrix.assignments.size(); ++c)
-        columns[matrix.assignments[c]] = int(c);
-
-    rows.clear();
-    if (roster) {
-        for (const QString &name : roster->names) {
-            if (!rows.contains(Roster::key(name))) {
-                rows.insert(Roster::key(name), matrix.students.size());
-                matrix.students.append(name);
-            }
-        }
-        for (const QString &student : std::as_const(found)) {
-            if (!rows.contains(Roster::key(student)))
-                matrix.notOnRoster.append(student);
-        }
-        std::sort(matrix.notOnRoster.begin(), matrix.notOnRoster.end(),
-                  [](const QString &a, const QString &b) { return a.localeAwareCompare(b) < 0; });
-    } else {
-        matrix.students = found;
-        std::sort(matrix.students.begin(), matrix.students.end(),
-                  [](const QString &a, const QString &b) { return a.localeAwareCompare(b) < 0; });
-        for (qsizetype r = 0; r < matrix.students.size(); ++r)
-            rows.insert(Roster::key(matrix.students[r]), r);
-    }
+    const QHash<int, qsizetype> columns = assignmentColumns(book, due, matrix);
+    const QHash<QString, qsizetype> rows = studentRows(book, roster, matrix);
     matrix.cells.resize(matrix.students.size(), QList<MatrixCell>(matrix.assignments.size()));
-
     for (const RunSummary &run : book.runs()) {
         const auto row = rows.constFind(Roster::key(run.student));
         if (!book.counted(run) || run.assignment <= 0 || row == rows.constEnd())
@@ -195,67 +220,80 @@ ClassMatrix ClassMatrix::of(const Gradebook &book, const std::optional<Roster> &
     return matrix;
 }
 
+namespace {
+
+struct QuestionSums
+{
+    int answered = 0;
+    int confidence = 0, confidenceCount = 0;
+    int selfCritique = 0, selfCritiqueCount = 0, low = 0;
+    std::vector<int> seconds;
+};
+
+void addRun(const RunSummary &run, std::vector<QuestionSums> &sums)
+{
+    sums.resize(qMax(sums.size(), std::size_t(run.questions) + 1));
+    for (std::size_t q = 1; q < run.marks.size() && q < sums.size(); ++q) {
+        const QuestionMark &mark = run.marks[q];
+        sums[q].answered += mark.answered ? 1 : 0;
+        if (mark.confidence >= 0) {
+            sums[q].confidence += mark.confidence;
+            ++sums[q].confidenceCount;
+        }
+        if (mark.selfCritique >= 0) {
+            sums[q].selfCritique += mark.selfCritique;
+            ++sums[q].selfCritiqueCount;
+            sums[q].low += mark.selfCritique <= 1 ? 1 : 0;
+        }
+    }
+    for (auto it = run.secondsPerQuestion.constBegin(); it != run.secondsPerQuestion.constEnd();
+         ++it) {
+        if (it.key() > 0 && std::size_t(it.key()) < sums.size())
+            sums[std::size_t(it.key())].seconds.push_back(it.value());
+    }
+}
+
+std::optional<double> medianMinutes(std::vector<int> &seconds)
+{
+    if (seconds.empty())
+        return std::nullopt;
+    const auto middle = seconds.begin() + std::ptrdiff_t(seconds.size() / 2);
+    std::nth_element(seconds.begin(), middle, seconds.end());
+    double median = *middle;
+    if (seconds.size() % 2 == 0)
+        median = (median + *std::max_element(seconds.begin(), middle)) / 2;
+    return median / 60.0;
+}
+
+} // namespace
+
 QList<QuestionStatistics> questionStatistics(const Gradebook &book, const QuestionIndex &index)
 {
-    struct Sums
-    {
-        int answered = 0;
-        int confidence = 0, confidenceCount = 0;
-        int selfCritique = 0, selfCritiqueCount = 0, low = 0;
-        std::vector<int> seconds;
-    };
-    QMap<int, std::vector<Sums>> byAssignment;
+    QMap<int, std::vector<QuestionSums>> byAssignment;
     QMap<int, int> runs;
     for (const RunSummary &run : book.runs()) {
         if (!book.counted(run) || run.assignment <= 0 || run.questions <= 0)
             continue;
-        std::vector<Sums> &sums = byAssignment[run.assignment];
-        sums.resize(std::size_t(run.questions) + 1);
+        addRun(run, byAssignment[run.assignment]);
         ++runs[run.assignment];
-        for (std::size_t q = 1; q < run.marks.size() && q < sums.size(); ++q) {
-            const QuestionMark &mark = run.marks[q];
-            sums[q].answered += mark.answered ? 1 : 0;
-            if (mark.confidence >= 0) {
-                sums[q].confidence += mark.confidence;
-                ++sums[q].confidenceCount;
-            }
-            if (mark.selfCritique >= 0) {
-                sums[q].selfCritique += mark.selfCritique;
-                ++sums[q].selfCritiqueCount;
-                sums[q].low += mark.selfCritique <= 1 ? 1 : 0;
-            }
-        }
-        for (auto it = run.secondsPerQuestion.constBegin(); it != run.secondsPerQuestion.constEnd();
-             ++it) {
-            if (it.key() > 0 && std::size_t(it.key()) < sums.size())
-                sums[std::size_t(it.key())].seconds.push_back(it.value());
-        }
     }
     QList<QuestionStatistics> all;
     for (auto it = byAssignment.begin(); it != byAssignment.end(); ++it) {
         for (std::size_t q = 1; q < it->size(); ++q) {
-            Sums &sums = (*it)[q];
-            QuestionStatistics statistics;
-            statistics.assignment = it.key();
-            statistics.question = int(q);
-            statistics.prompt = index.prompt(it.key(), int(q));
-            statistics.runs = runs.value(it.key());
-            statistics.answered = sums.answered;
+            QuestionSums &sums = (*it)[q];
+            QuestionStatistics &question = all.emplace_back();
+            question.assignment = it.key();
+            question.question = int(q);
+            question.prompt = index.prompt(it.key(), int(q));
+            question.runs = runs.value(it.key());
+            question.answered = sums.answered;
             if (sums.confidenceCount > 0)
-                statistics.meanConfidence = double(sums.confidence) / sums.confidenceCount;
+                question.meanConfidence = double(sums.confidence) / sums.confidenceCount;
             if (sums.selfCritiqueCount > 0) {
-                statistics.meanSelfCritique = double(sums.selfCritique) / sums.selfCritiqueCount;
-                statistics.lowSelfCritique = double(sums.low) / sums.selfCritiqueCount;
+                question.meanSelfCritique = double(sums.selfCritique) / sums.selfCritiqueCount;
+                question.lowSelfCritique = double(sums.low) / sums.selfCritiqueCount;
             }
-            if (!sums.seconds.empty()) {
-                const auto middle = sums.seconds.begin() + sums.seconds.size() / 2;
-                std::nth_element(sums.seconds.begin(), middle, sums.seconds.end());
-                double median = *middle;
-                if (sums.seconds.size() % 2 == 0)
-                    median = (median + *std::max_element(sums.seconds.begin(), middle)) / 2;
-                statistics.medianMinutes = median / 60.0;
-            }
-            all.append(statistics);
+            question.medianMinutes = medianMinutes(sums.seconds);
         }
     }
     return all;

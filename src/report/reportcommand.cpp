@@ -70,6 +70,28 @@ bool isNotesFile(const QString &path)
     return QFileInfo(path).fileName().startsWith(u"notes_", Qt::CaseInsensitive);
 }
 
+// By name, an attachment saved again ("name (1).txt") right after the first one, so that
+// notes about the copy name the copy.
+void sortForReading(QList<inputfiles::Entry> &entries)
+{
+    static const QRegularExpression copyMark(
+        QStringLiteral("(?: ?\\(\\d{1,3}\\)|-\\d{1,3})(\\.txt)$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto key = [](const QString &name) {
+        QString plain = name;
+        plain.replace(copyMark, QStringLiteral("\\1"));
+        return plain + (plain == name ? QStringLiteral("\n0") : QStringLiteral("\n1")) + name;
+    };
+    QList<QPair<QString, inputfiles::Entry>> keyed;
+    keyed.reserve(entries.size());
+    for (const inputfiles::Entry &entry : std::as_const(entries))
+        keyed.append({key(entry.shownName), entry});
+    std::sort(keyed.begin(), keyed.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (qsizetype i = 0; i < keyed.size(); ++i)
+        entries[i] = keyed[i].second;
+}
+
 void addFolder(const QString &folder, Inputs &inputs)
 {
     inputs.folders.append(QFileInfo(folder).canonicalFilePath());
@@ -85,18 +107,7 @@ void addFolder(const QString &folder, Inputs &inputs)
             folder, QStringLiteral("the folder holds no send_*, masterFile_* or notes_* file")));
         return;
     }
-    // By name, an attachment saved again ("name (1).txt") right after the first one, so that
-    // notes about the copy name the copy.
-    static const QRegularExpression copyMark(
-        QStringLiteral("(?: ?\\(\\d{1,3}\\)|-\\d{1,3})(\\.txt)$"),
-        QRegularExpression::CaseInsensitiveOption);
-    const auto key = [](const QString &name) {
-        QString plain = name;
-        plain.replace(copyMark, QStringLiteral("\\1"));
-        return plain + (plain == name ? QStringLiteral("\n0") : QStringLiteral("\n1")) + name;
-    };
-    std::sort(entries.begin(), entries.end(),
-              [&key](const auto &a, const auto &b) { return key(a.shownName) < key(b.shownName); });
+    sortForReading(entries);
     for (const inputfiles::Entry &entry : std::as_const(entries)) {
         if (!entry.nameValid) {
             inputs.problems.append(inputProblem(
@@ -514,6 +525,19 @@ struct CommandOptions
                                              "in the browser.")};
 };
 
+const QString description =
+    QStringLiteral("Reads the record files of Bexlorin (send_*.txt, masterFile_*.txt) and "
+                   "reports every run: on the terminal the assignments of each student and "
+                   "a table of runs, one CSV row per record, one HTML page, or one workbook "
+                   "row per record. For a spreadsheet program open the .xlsx (--xlsx), not "
+                   "the CSV: in the workbook every text a student typed is a text cell, so "
+                   "none is ever run as a formula and 001 stays 001, whereas a spreadsheet "
+                   "importing the CSV may take a response beginning with = + - @ for a "
+                   "formula. The CSV is the exact format for programs. Exit status: 0 when "
+                   "every file was read without problems, 1 when problems were reported, 2 "
+                   "for a usage error or an input that cannot be read. The record files are "
+                   "only read.");
+
 const QString examples = QStringLiteral(
     "\nExamples:\n"
     "  %1 ~/mail/attachments\n"
@@ -570,18 +594,7 @@ QString classOptions(const QCommandLineParser &parser, const CommandOptions &opt
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Reads the record files of Bexlorin (send_*.txt, masterFile_*.txt) and "
-                       "reports every run: on the terminal the assignments of each student and "
-                       "a table of runs, one CSV row per record, one HTML page, or one workbook "
-                       "row per record. For a spreadsheet program open the .xlsx (--xlsx), not "
-                       "the CSV: in the workbook every text a student typed is a text cell, so "
-                       "none is ever run as a formula and 001 stays 001, whereas a spreadsheet "
-                       "importing the CSV may take a response beginning with = + - @ for a "
-                       "formula. The CSV is the exact format for programs. Exit status: 0 when "
-                       "every file was read without problems, 1 when problems were reported, 2 "
-                       "for a usage error or an input that cannot be read. The record files are "
-                       "only read."));
+    parser.setApplicationDescription(description);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const CommandOptions options;
