@@ -67,7 +67,8 @@ inline GeneratedClass generateClass(const QString &folder)
     for (const Plan &plan : plans) {
         const QString student = QString::fromLatin1(plan.student);
         const QDate day(2026, 3, plan.day);
-        const WalkedRun walk = walkAssignment(folder, student, plan.assignment, offset += 3,
+        offset += 3; // other texts, and another start time, so another code line
+        const WalkedRun walk = walkAssignment(folder, student, plan.assignment, offset,
                                               QTime(7 + offset / 3, plan.day, offset), 7 + plan.day,
                                               plan.steps, day, plan.steps < 0);
         made.counted.append(walk);
