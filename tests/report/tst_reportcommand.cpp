@@ -310,7 +310,8 @@ private slots:
             sheet = QJsonDocument::fromJson(reader.readAllStandardOutput()).array();
         }
 
-        const QStringList lines = outcome.out.split(u'\n');
+        // Line ends as the terminal gets them: CR LF on Windows.
+        const QStringList lines = QString(outcome.out).remove(u'\r').split(u'\n');
         const QRegularExpression gap(QStringLiteral("  +"));
         QCOMPARE(
             lines.first().split(gap),
