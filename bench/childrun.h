@@ -22,6 +22,7 @@ struct ChildRun
     double wallMs = 0.0;
     double peakRssMb = 0.0;
     int status = -1;
+    double cpuMs = 0.0; // user and system time, which a busy machine inflates less than wall time
 };
 
 // Where the child's printing goes: a figure never comes from it, so standard output is
@@ -61,8 +62,11 @@ inline ChildRun runChild(const std::vector<std::string> &arguments, ChildOutput 
         std::exit(1);
     }
     const auto end = Clock::now();
+    const auto ms = [](const timeval &time) {
+        return double(time.tv_sec) * 1000.0 + double(time.tv_usec) / 1000.0;
+    };
     return {microsecondsBetween(start, end) / 1000.0, double(usage.ru_maxrss) / 1024.0,
-            WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+            WIFEXITED(status) ? WEXITSTATUS(status) : -1, ms(usage.ru_utime) + ms(usage.ru_stime)};
 }
 
 } // namespace bench

@@ -85,7 +85,7 @@ QString notesRecord(int record)
     return records::notesRecord(clockText(record), runDate + clockText(record), {entry, note});
 }
 
-QString openingBlock(int run)
+QString openingBlock(int run, const QString &date)
 {
     std::uint32_t state = 2463534242u + std::uint32_t(run);
     const auto draw = [&state] {
@@ -97,7 +97,7 @@ QString openingBlock(int run)
     const float codeNumber = float(19 + run % 10);
     return records::openingBlock(
         records::makeCodeLine(codeNumber, draw), records::assignmentLine(QStringLiteral("001")),
-        QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"), runDate);
+        QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"), date.isEmpty() ? runDate : date);
 }
 
 } // namespace
@@ -118,13 +118,13 @@ QByteArray notesRecords(int count)
     return bytes;
 }
 
-QByteArray sendFile(qsizetype minimumBytes, int firstRun)
+QByteArray sendFile(qsizetype minimumBytes, int firstRun, const QString &date)
 {
     constexpr int recordsPerRun = 40;
     QByteArray bytes;
     for (int record = 0; bytes.size() < minimumBytes; ++record) {
         if (record % recordsPerRun == 0)
-            bytes += encoded(openingBlock(firstRun + record / recordsPerRun));
+            bytes += encoded(openingBlock(firstRun + record / recordsPerRun, date));
         // About one record in five is a note.
         bytes += encoded(record % 5 == 4 ? notesRecord(record)
                                          : responseRecord(records::RecordFile::Send, record));

@@ -19,8 +19,8 @@ QByteArray notesRecords(int count);
 
 // A send file of at least `minimumBytes`: runs' opening blocks, each followed by the send
 // copies of that run's response and notes records. Runs are numbered from `firstRun`, which
-// makes their code lines.
-QByteArray sendFile(qsizetype minimumBytes, int firstRun = 0);
+// makes their code lines. `date` (mm-dd-yyyy) is the runs' date, 03-03-2026 when empty.
+QByteArray sendFile(qsizetype minimumBytes, int firstRun = 0, const QString &date = {});
 
 // Appends `bytes` to the file at `path` and flushes it to stable storage.
 bool appendAndSync(const QString &path, const QByteArray &bytes);

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The instructor's reader on a term's worth of send files: 1,000 files of about 100 KB, made
-// by the record functions, reported to CSV by bexlorin-report as a child process, against
-// `cat` of the same files to /dev/null as the floor. Both read from the page cache (the files
-// were just written, and one untimed warm-up of each runs first). Wall time from fork to the
-// end of wait4, peak RSS from wait4; rounds alternate between the two.
-// Then memory against input: a 1 GB file that is one line without a line end (sparse, so it
-// costs no disk), and /dev/zero named as an input; the reader holds no line over its 64 MiB
-// limit, and refuses a device without reading it.
+// The instructor's reader on a generated class: send files of about 100 KB made by the record
+// functions (students × days, each file its own runs), reported by bexlorin-report as a child
+// process in every mode (terminal table, CSV, workbook, page), against `cat` of the same files
+// to /dev/null as the floor and a 40-line Python parser (peer_report.py) as the peer, all in
+// one run so that the ratios hold on a busy machine. Files are read from the page cache (just
+// written, one untimed warm-up each). Wall and CPU time from fork to the end of wait4, peak
+// RSS from wait4; rounds alternate between the commands. Then the cost against size: the same
+// modes on 1,000 and on 10,000 smaller files. Then memory against input: a 1 GB file that is
+// one line without a line end (sparse, so it costs no disk), and /dev/zero named as an input.
 #include "childrun.h"
 #include "figures.h"
 #include "recordfixtures.h"
@@ -14,6 +15,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -46,17 +51,115 @@ bool memoryAgainstInput(const QString &folder)
     return true;
 }
 
+// A class's send files: student `i % students`, on day `i / students` after 1 March.
+qint64 writeClass(const QString &folder, int files, int kilobytes, int students)
+{
+    qint64 total = 0;
+    for (int i = 0; i < files; ++i) {
+        const QString path = QDir(folder).filePath(QStringLiteral("send_03%1Student_%2.txt")
+                                                       .arg(1 + i / students, 2, 10, QChar(u'0'))
+                                                       .arg(i % students, 4, 10, QChar(u'0')));
+        const QByteArray bytes = bench::fixtures::sendFile(
+            qsizetype(kilobytes) * 1024, i * 100,
+            QStringLiteral("03-%1-2026").arg(1 + i / students, 2, 10, QChar(u'0')));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return -1;
+        total += bytes.size();
+    }
+    return total;
+}
+
+struct Mode
+{
+    Mode(std::string shown, std::vector<std::string> arguments)
+        : name(std::move(shown))
+        , command(std::move(arguments))
+    {}
+
+    std::string name;
+    std::vector<std::string> command;
+    std::vector<double> wallMs, cpuMs, rssMb;
+    int status = -1;
+
+    double wall() const { return bench::median(wallMs); }
+    double cpu() const { return bench::median(cpuMs); }
+    double rss() const { return bench::median(rssMb); }
+};
+
+// Every mode of the reader on one folder, and the peer; `cat` of the files as the floor.
+std::vector<Mode> modesOn(const QString &folder, const QString &out, bool peer)
+{
+    const std::string in = folder.toStdString();
+    const auto to = [&](const char *name) {
+        return QDir(out).filePath(QString::fromLatin1(name)).toStdString();
+    };
+    std::vector<std::string> cat{"sh", "-c", "cat \"$0\"/send_* > /dev/null", in};
+    std::vector<Mode> modes{{"cat", cat},
+                            {"table", {BEXLORIN_REPORT, in}},
+                            {"CSV", {BEXLORIN_REPORT, "--quiet", "--csv", to("r.csv"), in}},
+                            {"XLSX", {BEXLORIN_REPORT, "--quiet", "--xlsx", to("r.xlsx"), in}},
+                            {"HTML", {BEXLORIN_REPORT, "--quiet", "--html", to("r.html"), in}}};
+    if (peer)
+        modes.push_back({"Python peer", {"python3", BEXLORIN_PEER, in, to("peer.csv")}});
+    return modes;
+}
+
+void measure(std::vector<Mode> &modes, int rounds)
+{
+    for (Mode &mode : modes)
+        mode.status = runOnce(mode.command).status; // warm-up
+    for (int round = 0; round < rounds; ++round) {
+        for (Mode &mode : modes) {
+            const bench::ChildRun run = runOnce(mode.command);
+            mode.wallMs.push_back(run.wallMs);
+            mode.cpuMs.push_back(run.cpuMs);
+            mode.rssMb.push_back(run.peakRssMb);
+        }
+        bench::progress("round %d of %d", round + 1, rounds);
+    }
+}
+
+void reportModes(const std::vector<Mode> &modes, const std::string &what, int rounds)
+{
+    const std::string of = " (median of " + std::to_string(rounds) + ")";
+    for (const Mode &mode : modes) {
+        bench::row(mode.name + " of " + what + ": wall / CPU" + of,
+                   bench::fixed(mode.wall(), 0) + " / " + bench::fixed(mode.cpu(), 0) + " ms");
+    }
+    const Mode &cat = modes.front();
+    for (std::size_t m = 1; m < modes.size(); ++m) {
+        const Mode &mode = modes[m];
+        if (mode.name == "Python peer") {
+            bench::row("Python peer / CSV mode, CPU",
+                       bench::fixed(mode.cpu() / modes[2].cpu(), 1) + "×", ">= 10×",
+                       mode.cpu() / modes[2].cpu() >= 10 ? "yes" : "no");
+            continue;
+        }
+        const double limit = mode.name == "table" || mode.name == "CSV" ? 3.0 : 6.0;
+        bench::ratioRow(mode.name + " / cat, wall", mode.wall() / cat.wall(), limit);
+        bench::row(mode.name + ", peak RSS", bench::fixed(mode.rss(), 1) + " MiB", "< 100 MiB",
+                   mode.rss() < 100 ? "yes" : "no");
+        bench::row(mode.name + ", exit status", std::to_string(mode.status), "0",
+                   mode.status == 0 ? "yes" : "no");
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     const int files = bench::countOption(argc, argv, "--files", 1000);
-    const int rounds = bench::countOption(argc, argv, "--rounds", 5);
+    const int rounds = bench::countOption(argc, argv, "--rounds", 3);
     const int kilobytes = bench::countOption(argc, argv, "--kilobytes", 100);
+    const int scaleKilobytes = bench::countOption(argc, argv, "--scale-kilobytes", 10);
+    const int students = bench::countOption(argc, argv, "--students", 1000);
 
     QTemporaryDir folder;
+    QTemporaryDir small;
+    QTemporaryDir large;
     QTemporaryDir out;
-    if (!folder.isValid() || !out.isValid())
+    if (!folder.isValid() || !small.isValid() || !large.isValid() || !out.isValid())
         return 1;
     // --keep: leave the files in the temporary folder, for profiling by hand.
     for (int i = 1; i < argc; ++i) {
@@ -65,50 +168,33 @@ int main(int argc, char *argv[])
             bench::progress("files kept in %s", qPrintable(folder.path()));
         }
     }
-    std::vector<std::string> cat{"cat"};
-    qint64 total = 0;
-    for (int i = 0; i < files; ++i) {
-        const QString path =
-            QDir(folder.path())
-                .filePath(QStringLiteral("send_0303Student_%1.txt").arg(i, 4, 10, QChar(u'0')));
-        const QByteArray bytes = bench::fixtures::sendFile(qsizetype(kilobytes) * 1024, i * 100);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return 1;
-        total += bytes.size();
-        cat.push_back(path.toStdString());
-    }
+    const qint64 total = writeClass(folder.path(), files, kilobytes, students);
+    if (total < 0)
+        return 1;
     bench::progress("%d send files, %.1f MB in all", files, double(total) / 1e6);
+    std::vector<Mode> modes = modesOn(folder.path(), out.path(), true);
+    measure(modes, rounds);
+    reportModes(modes,
+                std::to_string(files) + " send files of " + std::to_string(kilobytes) + " KB",
+                rounds);
 
-    const std::string csv = QDir(out.path()).filePath(QStringLiteral("report.csv")).toStdString();
-    const std::vector<std::string> report{BEXLORIN_REPORT, "--csv", csv,
-                                          folder.path().toStdString()};
-    runOnce(cat);
-    const bench::ChildRun warm = runOnce(report);
-    std::vector<double> catMs, catRss, reportMs, reportRss;
-    for (int round = 0; round < rounds; ++round) {
-        const bench::ChildRun floor = runOnce(cat);
-        const bench::ChildRun read = runOnce(report);
-        catMs.push_back(floor.wallMs);
-        catRss.push_back(floor.peakRssMb);
-        reportMs.push_back(read.wallMs);
-        reportRss.push_back(read.peakRssMb);
-        bench::progress("round %d: cat %.0f ms, report %.0f ms, %.1f MiB, status %d", round + 1,
-                        floor.wallMs, read.wallMs, read.peakRssMb, read.status);
+    // Cost against size: ten times the files, of one size, in every mode.
+    if (writeClass(small.path(), 1000, scaleKilobytes, students) < 0 ||
+        writeClass(large.path(), 10000, scaleKilobytes, students) < 0)
+        return 1;
+    std::vector<Mode> few = modesOn(small.path(), out.path(), false);
+    std::vector<Mode> many = modesOn(large.path(), out.path(), false);
+    measure(few, rounds);
+    measure(many, rounds);
+    for (std::size_t m = 1; m < few.size(); ++m) {
+        const std::string what =
+            few[m].name + ", 10,000 / 1,000 files of " + std::to_string(scaleKilobytes) + " KB";
+        bench::ratioRow(what + ", CPU", many[m].cpu() / few[m].cpu(), 11.0);
+        bench::row(many[m].name + " of 10,000 files, peak RSS",
+                   bench::fixed(many[m].rss(), 1) + " MiB", "< 100 MiB",
+                   many[m].rss() < 100 ? "yes" : "no");
     }
-    const std::string of = " (median of " + std::to_string(rounds) + ")";
-    const std::string what =
-        std::to_string(files) + " send files of " + std::to_string(kilobytes) + " KB";
-    bench::row("cat of " + what + " to /dev/null" + of,
-               bench::fixed(bench::median(catMs), 0) + " ms");
-    bench::row("bexlorin-report --csv of " + what + of,
-               bench::fixed(bench::median(reportMs), 0) + " ms");
-    bench::ratioRow("bexlorin-report --csv / cat", bench::median(reportMs) / bench::median(catMs),
-                    5.0);
-    const double rss = bench::median(reportRss);
-    bench::row("bexlorin-report --csv, peak RSS" + of, bench::fixed(rss, 1) + " MiB", "< 50 MiB",
-               rss < 50.0 ? "yes" : "no");
-    bench::row("bexlorin-report exit status (0: read without problems)",
-               std::to_string(warm.status), "0", warm.status == 0 ? "yes" : "no");
+    bench::row("cat, 10,000 / 1,000 files, CPU",
+               bench::fixed(many[0].cpu() / few[0].cpu(), 1) + "×");
     return memoryAgainstInput(out.path()) ? 0 : 1;
 }

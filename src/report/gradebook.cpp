@@ -74,28 +74,70 @@ void Gradebook::addRun(const Run &run)
     if (run.codeLineValid)
         summary.codeNumber = run.codeNumber;
     summary.questions = index_.questionCount(run.assignment);
-
     // Only a valid code line tells a run from another: an invalid or missing one says nothing
     // about where the run came from.
-    if (!run.codeLineValid)
+    if (run.codeLineValid)
+        checkSameRun(run);
+}
+
+// The same run in a master and a send file, or in a file sent twice, is one run of the
+// student.
+void Gradebook::checkSameRun(const Run &run)
+{
+    const qsizetype here = runs_.size() - 1;
+    const auto seen = seenRuns_.constFind(run.codeLine);
+    if (seen == seenRuns_.constEnd()) {
+        seenRuns_.insert(run.codeLine, here);
+        seenOfKind_.insert(name_.kindText() + u'\n' + run.codeLine, here);
         return;
-    // A master file and a send file hold the same runs; twice in files of one kind is a copy.
-    const QString key = name_.kindText() + u'\n' + run.codeLine;
-    const QString here = QStringLiteral("%1, line %2").arg(path_).arg(run.line);
-    if (const auto seen = seenRuns_.constFind(key); seen != seenRuns_.constEnd()) {
-        addProblem({path_, run.line,
-                    QStringLiteral("the same run (the same code line) appeared before, in %1")
-                        .arg(*seen)});
-    } else {
-        seenRuns_.insert(key, here);
     }
+    const RunSummary &first = runs_[*seen];
+    // Twice in one file, the file was pieced together; in another student's file, copied.
+    if (first.student != name_.student || first.file == path_) {
+        addProblem({path_, run.line,
+                    QStringLiteral("the same run (the same code line) appeared before, in %1, "
+                                   "line %2")
+                        .arg(first.file)
+                        .arg(first.line)});
+        return;
+    }
+    runs_[here].sameAs = *seen;
+    const QString ofKind = name_.kindText() + u'\n' + run.codeLine;
+    if (const auto again = seenOfKind_.constFind(ofKind); again != seenOfKind_.constEnd()) {
+        addProblem({path_, run.line,
+                    QStringLiteral("the same run as in %1 (a file sent or saved again): counted "
+                                   "once")
+                        .arg(runs_[*again].file),
+                    true});
+    } else {
+        seenOfKind_.insert(ofKind, here);
+    }
+}
+
+// Records without an opening block (a notes file named on the command line) make runs of
+// their own, one per assignment and day, so that each keeps its assignment and date.
+RunSummary &Gradebook::runFor(const Record &record)
+{
+    const QString day = record.dateAndTime.left(10);
+    if (runInFile_) {
+        RunSummary &last = runs_.back();
+        if (last.opened || (last.assignment == record.assignment && last.date == day))
+            return last;
+    }
+    RunSummary &run = newRun();
+    run.opened = false;
+    run.date = day;
+    run.assignment = record.assignment;
+    if (record.assignment > 0) {
+        run.assignmentText = QStringLiteral("%1").arg(record.assignment, 3, 10, QChar(u'0'));
+        run.questions = index_.questionCount(record.assignment);
+    }
+    return run;
 }
 
 void Gradebook::addRecord(const Record &record)
 {
-    if (!runInFile_)
-        newRun();
-    RunSummary &run = runs_.back();
+    RunSummary &run = runFor(record);
     ++run.records;
     if (run.firstTime.isEmpty())
         run.firstTime = record.time;
@@ -111,25 +153,40 @@ void Gradebook::addRecord(const Record &record)
         }
         run.previousSecond = second;
     }
+    markQuestion(run, record);
+    if (keepDetails_)
+        keepDetail(run, record);
+}
 
+void Gradebook::markQuestion(RunSummary &run, const Record &record)
+{
     const bool sameAssignment = record.assignment == run.assignment || run.assignment == 0;
+    const std::size_t question = std::size_t(record.question);
+    if (record.question > 0 && sameAssignment && question >= run.marks.size())
+        run.marks.resize(question + 1);
+    QuestionMark *mark = record.question > 0 && sameAssignment ? &run.marks[question] : nullptr;
     switch (record.kind) {
     case RecordKind::Question:
-        if (record.question > 0 && sameAssignment)
+        if (mark && !record.blank) {
             run.answered.insert(record.question, true);
+            mark->answered = true;
+        }
         if (record.rating) {
             run.confidenceSum += *record.rating;
             ++run.confidenceCount;
-            if (std::size_t(record.question) >= run.pendingConfidence.size())
-                run.pendingConfidence.resize(std::size_t(record.question) + 1, -1);
-            run.pendingConfidence[std::size_t(record.question)] = qint8(*record.rating);
+            if (mark)
+                mark->confidence = qint8(*record.rating);
+            if (question >= run.pendingConfidence.size())
+                run.pendingConfidence.resize(question + 1, -1);
+            run.pendingConfidence[question] = qint8(*record.rating);
         }
         break;
     case RecordKind::Answer:
         if (record.rating) {
             run.selfCritiqueSum += *record.rating;
             ++run.selfCritiqueCount;
-            const std::size_t question = std::size_t(record.question);
+            if (mark)
+                mark->selfCritique = qint8(*record.rating);
             if (question < run.pendingConfidence.size() && run.pendingConfidence[question] >= 0) {
                 const std::size_t confidence = std::size_t(run.pendingConfidence[question]);
                 ++run.calibration[confidence][std::size_t(*record.rating)];
@@ -143,9 +200,10 @@ void Gradebook::addRecord(const Record &record)
     case RecordKind::Response:
         break;
     }
+}
 
-    if (!keepDetails_)
-        return;
+void Gradebook::keepDetail(RunSummary &run, const Record &record)
+{
     QuestionDetail &detail = run.details[record.question];
     switch (record.kind) {
     case RecordKind::Question:
@@ -184,6 +242,8 @@ CalibrationGrid Gradebook::classCalibration() const
 {
     CalibrationGrid sum{};
     for (const RunSummary &run : runs_) {
+        if (!counted(run))
+            continue;
         for (std::size_t c = 0; c < 4; ++c) {
             for (std::size_t s = 0; s < 4; ++s)
                 sum[c][s] += run.calibration[c][s];

@@ -33,6 +33,14 @@ struct QuestionDetail
     QStringList notes;
 };
 
+// What a run holds at one question, for the class's statistics.
+struct QuestionMark
+{
+    bool answered = false;   // a response that is not empty
+    qint8 confidence = -1;   // the last rating 0..3; -1: none
+    qint8 selfCritique = -1; // of the worked answer
+};
+
 // One run (one opening block) of one file, summed up for the run table.
 struct RunSummary
 {
@@ -45,7 +53,7 @@ struct RunSummary
     QString assignmentText;
     QString codeLine;
     std::optional<int> codeNumber;
-    QMap<int, bool> answered; // questions with a rated or recognised response
+    QMap<int, bool> answered; // questions of the run's assignment with a non-empty response
     int questions = 0;        // of the assignment
     int confidenceSum = 0;
     int confidenceCount = 0;
@@ -59,6 +67,11 @@ struct RunSummary
     CalibrationGrid calibration{};
     QMap<int, int> secondsPerQuestion; // between a record and the one before it in the run
     QMap<int, QuestionDetail> details; // only when details are kept
+    std::vector<QuestionMark> marks;   // by question number
+    // The index of the same run read before from another file of the same student (a master
+    // and a send file, or a file sent again), or -1: such a run is counted once.
+    qsizetype sameAs = -1;
+    bool opened = true; // false for records without an opening block (a notes file)
 
     std::optional<double> meanConfidence() const;
     std::optional<double> meanSelfCritique() const;
@@ -80,6 +93,8 @@ public:
     void addRecord(const Record &record);
     void addProblem(const Problem &problem);
 
+    // Runs with sameAs == -1: each run of each student once.
+    bool counted(const RunSummary &run) const { return run.sameAs < 0; }
     // The run the last record went to.
     const RunSummary &currentRun() const { return runs_.back(); }
     const QList<RunSummary> &runs() const { return runs_; }
@@ -90,6 +105,10 @@ public:
 
 private:
     RunSummary &newRun();
+    RunSummary &runFor(const Record &record);
+    void checkSameRun(const Run &run);
+    void markQuestion(RunSummary &run, const Record &record);
+    void keepDetail(RunSummary &run, const Record &record);
 
     const QuestionIndex &index_;
     bool keepDetails_;
@@ -98,7 +117,8 @@ private:
     bool runInFile_ = false;
     QList<RunSummary> runs_;
     QList<Problem> problems_;
-    QHash<QString, QString> seenRuns_; // kind + code line -> where it was first
+    QHash<QString, qsizetype> seenRuns_;   // valid code line -> the run it was first seen in
+    QHash<QString, qsizetype> seenOfKind_; // kind + valid code line -> the same
 };
 
 } // namespace report

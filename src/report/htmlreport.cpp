@@ -7,6 +7,9 @@
 
 #include <QMap>
 
+#include <algorithm>
+#include <numeric>
+
 namespace report::htmlreport {
 
 namespace {
@@ -19,7 +22,10 @@ const QString style = QStringLiteral(
     ".typed{white-space:pre-wrap;max-width:28em}"
     ".problem{color:#a00}.notice{color:#555}"
     ".pictures{display:flex;flex-wrap:wrap;gap:2em;align-items:flex-start}"
-    "svg text{font-family:sans-serif}");
+    "svg text{font-family:sans-serif}"
+    "td.submitted{background:#e3f4e3}td.late{background:#fde9c8}"
+    "td.unfinished{background:#fff8c4}td.missing{background:#f8d7d7}"
+    "#contents ul{display:flex;flex-wrap:wrap;gap:0 1.5em;padding:0;list-style:none}");
 
 QString cell(const QString &tag, const QString &text, const QString &cls = {})
 {
@@ -157,114 +163,358 @@ QString questionTable(const RunSummary &run, const QuestionIndex &index)
     return html + QStringLiteral("</table>");
 }
 
-// The page loads nothing and runs nothing: whatever a student's text holds, a browser
-// refuses scripts, frames, forms and every fetch.
-QString head()
+// The page's head: no script may run and nothing may load, whatever a file holds.
+QString head(const QString &title)
 {
     return QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
                           "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src "
                           "'none'; style-src 'unsafe-inline'; base-uri 'none'; form-action "
-                          "'none'\"><title>Bexlorin report</title><style>") +
-           style + QStringLiteral("</style></head><body>\n<h1>Bexlorin report</h1>\n");
+                          "'none'\"><title>") +
+           escaped(title) + QStringLiteral("</title><style>") + style +
+           QStringLiteral("</style></head><body>\n");
 }
 
-QString runsSection(const Gradebook &book)
+struct PageParts
 {
-    QString html = QStringLiteral("<h2>Runs</h2>\n<table id=\"runs\"><tr>");
-    for (const QString &header : runtable::headers())
+    const Gradebook &book;
+    const QuestionIndex &index;
+    const Class &group;
+    const WritePage &write;
+};
+
+QString link(const QString &target, const QString &text)
+{
+    return QStringLiteral("<a href=\"%1\">%2</a>").arg(escaped(target), escaped(text));
+}
+
+QString backLink(const PageParts &parts)
+{
+    return QStringLiteral("<p>") +
+           link(QStringLiteral("../") + parts.group.pageName,
+                QStringLiteral("Back to the report")) +
+           QStringLiteral("</p>\n");
+}
+
+QString contents()
+{
+    return QStringLiteral(
+        "<nav id=\"contents\"><h2>Contents</h2><ul><li><a href=\"#matrix\">Assignments by "
+        "student</a></li><li><a href=\"#runs\">Runs</a></li><li><a href=\"#problems\">Problems"
+        "</a></li><li><a href=\"#calibration\">Calibration of the class</a></li><li><a "
+        "href=\"#questions\">Questions</a></li><li><a href=\"#students\">Students</a></li>"
+        "</ul></nav>\n");
+}
+
+// Students in order of first appearance, each with the indexes of their runs.
+struct Students
+{
+    QStringList names;
+    QList<QList<qsizetype>> runs;
+
+    explicit Students(const Gradebook &book)
+    {
+        QHash<QString, qsizetype> row;
+        const QList<RunSummary> &all = book.runs();
+        for (qsizetype i = 0; i < all.size(); ++i) {
+            auto found = row.constFind(all[i].student);
+            if (found == row.constEnd()) {
+                found = row.insert(all[i].student, names.size());
+                names.append(all[i].student);
+                runs.append(QList<qsizetype>());
+            }
+            runs[*found].append(i);
+        }
+    }
+};
+
+bool separatePages(const PageParts &parts, qsizetype students)
+{
+    return students > parts.group.studentPagesAbove && !parts.group.folder.isEmpty();
+}
+
+QString studentTarget(const PageParts &parts, qsizetype student, qsizetype students)
+{
+    return separatePages(parts, students)
+               ? QStringLiteral("%1/student-%2.html").arg(parts.group.folder).arg(student + 1)
+               : QStringLiteral("#student-%1").arg(student + 1);
+}
+
+QString matrixSection(const PageParts &parts)
+{
+    const ClassMatrix &matrix = parts.group.matrix;
+    const Students students(parts.book);
+    QHash<QString, qsizetype> number;
+    for (qsizetype s = 0; s < students.names.size(); ++s)
+        number.insert(Roster::key(students.names[s]), s);
+    QString html = QStringLiteral("<section id=\"matrix\"><h2>Assignments by student</h2>\n"
+                                  "<table id=\"matrix-table\"><tr>");
+    for (const QString &header : classsummary::matrixHeaders(matrix))
         html += cell(QStringLiteral("th"), header);
     html += QStringLiteral("</tr>\n");
-    for (const RunSummary &run : book.runs()) {
+    const QList<QStringList> rows = classsummary::matrixRows(matrix);
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        const auto found = number.constFind(Roster::key(rows[r].first()));
+        html += QStringLiteral("<tr><td>") +
+                (found == number.constEnd()
+                     ? escaped(rows[r].first())
+                     : link(studentTarget(parts, *found, students.names.size()), rows[r].first())) +
+                QStringLiteral("</td>");
+        for (qsizetype c = 1; c < rows[r].size(); ++c)
+            html +=
+                cell(QStringLiteral("td"), rows[r][c], rows[r][c].section(u' ', 0, 0).remove(u','));
+        html += QStringLiteral("</tr>\n");
+    }
+    html += QStringLiteral("</table>\n");
+    if (!matrix.notOnRoster.isEmpty())
+        html += cell(QStringLiteral("p"),
+                     QStringLiteral("Not on the roster: ") +
+                         matrix.notOnRoster.join(QStringLiteral(", ")),
+                     QStringLiteral("not-on-roster"));
+    return html + QStringLiteral("</section>\n");
+}
+
+// A sort key of a run table cell: numbers, "k of n" and dates by value, the rest as text.
+struct SortKey
+{
+    bool number = false;
+    double value = 0;
+    QString text;
+
+    explicit SortKey(const QString &cell)
+    {
+        bool ok = false;
+        value = cell.toDouble(&ok);
+        if (!ok && cell.contains(QStringLiteral(" of "))) {
+            const double of = cell.section(u' ', 2, 2).toDouble();
+            value = of > 0 ? cell.section(u' ', 0, 0).toDouble() / of : 0;
+            ok = true;
+        }
+        if (!ok && cell.size() == 10 && cell[2] == u'-' && cell[5] == u'-') {
+            text = cell.mid(6) + cell.left(5); // mm-dd-yyyy by year first
+            return;
+        }
+        number = ok;
+        text = cell.toCaseFolded();
+    }
+    bool operator<(const SortKey &other) const
+    {
+        if (number != other.number)
+            return number; // numbers before dashes and words
+        return number ? value < other.value : text < other.text;
+    }
+};
+
+QString runTable(const QList<QStringList> &rows, const QList<qsizetype> &order,
+                 const QString &prefix)
+{
+    QString html = QStringLiteral("<table id=\"runs-table\"><tr>");
+    const QStringList headers = runtable::headers();
+    for (qsizetype c = 0; c < headers.size(); ++c) {
+        html += QStringLiteral("<th>") +
+                link(QStringLiteral("%1runs-by-%2.html").arg(prefix).arg(c + 1), headers[c]) +
+                QStringLiteral("</th>");
+    }
+    html += QStringLiteral("</tr>\n");
+    for (const qsizetype r : order) {
         html += QStringLiteral("<tr>");
-        for (const QString &value : runtable::row(run))
+        for (const QString &value : rows[r])
             html += cell(QStringLiteral("td"), value);
         html += QStringLiteral("</tr>\n");
     }
     return html + QStringLiteral("</table>\n");
 }
 
-// Problems in full; notes about the files (conversions, ratings kept as typed) folded.
+// The run table as read, and a copy sorted by each column on a page of its own: sorting
+// without a script.
+QString runsSection(const PageParts &parts)
+{
+    QList<QStringList> rows;
+    rows.reserve(parts.book.runs().size());
+    for (const RunSummary &run : parts.book.runs())
+        rows.append(runtable::row(run));
+    QList<qsizetype> order(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    const bool sorted = !parts.group.folder.isEmpty();
+    for (qsizetype c = 0; sorted && c < runtable::headers().size(); ++c) {
+        QList<SortKey> keys;
+        keys.reserve(rows.size());
+        for (const QStringList &row : std::as_const(rows))
+            keys.append(SortKey(row[c]));
+        QList<qsizetype> byColumn = order;
+        std::stable_sort(byColumn.begin(), byColumn.end(),
+                         [&](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
+        const QString title = QStringLiteral("Runs by %1").arg(runtable::headers()[c]);
+        parts.write(QStringLiteral("runs-by-%1.html").arg(c + 1),
+                    head(title) + cell(QStringLiteral("h1"), title) + backLink(parts) +
+                        runTable(rows, byColumn, QString()) + QStringLiteral("</body></html>\n"));
+    }
+    QString html = QStringLiteral("<section id=\"runs\"><h2>Runs</h2>\n");
+    if (sorted)
+        html += QStringLiteral("<p>A column's heading opens the table sorted by it.</p>\n");
+    return html + runTable(rows, order, sorted ? parts.group.folder + u'/' : QString()) +
+           QStringLiteral("</section>\n");
+}
+
+// Problems in full; notes about the files (conversions, ratings kept as typed) counted per
+// file and kind.
 QString problemsSection(const Gradebook &book)
 {
-    const auto item = [](const Problem &problem) {
+    QString problems;
+    QHash<QString, qsizetype> kinds;
+    QList<QPair<QString, int>> notices;
+    for (const Problem &problem : book.problems()) {
         const QString where =
             problem.line > 0 ? QStringLiteral("%1, line %2: ").arg(problem.file).arg(problem.line)
                              : problem.file + QStringLiteral(": ");
-        return cell(QStringLiteral("li"), where + problem.text,
-                    problem.notice ? QStringLiteral("notice") : QStringLiteral("problem"));
-    };
-    QString problems;
-    QString notices;
-    qsizetype noticeCount = 0;
-    for (const Problem &problem : book.problems()) {
-        (problem.notice ? notices : problems) += item(problem);
-        noticeCount += problem.notice ? 1 : 0;
+        if (!problem.notice) {
+            problems += cell(QStringLiteral("li"), where + problem.text, QStringLiteral("problem"));
+            continue;
+        }
+        const QString key =
+            problem.file + QStringLiteral(": ") + classsummary::noticeKind(problem.text);
+        auto found = kinds.constFind(key);
+        if (found == kinds.constEnd()) {
+            found = kinds.insert(key, notices.size());
+            notices.append({key, 0});
+        }
+        ++notices[*found].second;
     }
-    QString html = QStringLiteral("<h2>Problems</h2>\n<ul id=\"problems\">") +
+    QString html = QStringLiteral("<section id=\"problems\"><h2>Problems</h2>\n<ul "
+                                  "id=\"problem-list\">") +
                    (problems.isEmpty() ? QStringLiteral("<li>none</li>") : problems) +
                    QStringLiteral("</ul>\n");
-    if (noticeCount > 0) {
-        html += QStringLiteral("<details><summary>%1 notes about the files (line ends, "
-                               "encodings, ratings kept as typed)</summary><ul id=\"notices\">")
-                    .arg(noticeCount) +
-                notices + QStringLiteral("</ul></details>\n");
+    if (!notices.isEmpty()) {
+        html += QStringLiteral("<details><summary>Notes about the files (line ends, encodings, "
+                               "ratings kept as typed), counted per file and kind</summary><ul "
+                               "id=\"notices\">");
+        for (const auto &[key, count] : std::as_const(notices))
+            html += cell(QStringLiteral("li"), QStringLiteral("%1 × %2").arg(count).arg(key),
+                         QStringLiteral("notice"));
+        html += QStringLiteral("</ul></details>\n");
     }
-    return html;
+    return html + QStringLiteral("</section>\n");
 }
 
-QString classSection(const Gradebook &book)
+QString calibrationSection(const Gradebook &book)
 {
-    return QStringLiteral("<h2>Calibration of the class</h2>\n<p>Each cell counts the questions "
-                          "rated with that confidence whose worked answer then got that "
-                          "self-critique rating.</p>\n") +
-           calibrationSvg(QStringLiteral("calibration-class"), book.classCalibration()) + u'\n';
+    return QStringLiteral("<section id=\"calibration\"><h2>Calibration of the class</h2>\n<p>Each "
+                          "cell counts the questions rated with that confidence whose worked "
+                          "answer then got that self-critique rating.</p>\n") +
+           calibrationSvg(QStringLiteral("calibration-class"), book.classCalibration()) +
+           QStringLiteral("\n</section>\n");
 }
 
-// One student: the pictures over all their runs, then each run's questions.
-QString studentSection(const Gradebook &book, const QuestionIndex &index, const QString &student,
-                       qsizetype number)
+QString questionsSection(const QList<QuestionStatistics> &statistics)
+{
+    QString html = QStringLiteral("<section id=\"questions\"><h2>Questions</h2>\n<p>Each run of a "
+                                  "student counted once; answered: a response that is not "
+                                  "empty.</p>\n");
+    int assignment = -1;
+    for (const QuestionStatistics &question : statistics) {
+        if (question.assignment != assignment) {
+            if (assignment >= 0)
+                html += QStringLiteral("</table>\n");
+            assignment = question.assignment;
+            html += QStringLiteral("<h3 id=\"questions-%1\">Assignment %2</h3>\n<table "
+                                   "class=\"statistics\"><tr><th>prompt</th>")
+                        .arg(assignment)
+                        .arg(assignment, 3, 10, QChar(u'0'));
+            for (const QString &header : classsummary::statisticsHeaders().mid(1))
+                html += cell(QStringLiteral("th"), header);
+            html += QStringLiteral("</tr>\n");
+        }
+        html += QStringLiteral("<tr>") + cell(QStringLiteral("td"), question.prompt.left(80));
+        for (const QString &value : classsummary::statisticsRow(question).mid(1))
+            html += cell(QStringLiteral("td"), value);
+        html += QStringLiteral("</tr>\n");
+    }
+    if (assignment >= 0)
+        html += QStringLiteral("</table>\n");
+    return html + QStringLiteral("</section>\n");
+}
+
+// One student's pictures and, run by run, what was typed and rated.
+QString studentBody(const Gradebook &book, const QuestionIndex &index,
+                    const QList<qsizetype> &runIndexes, qsizetype s)
 {
     CalibrationGrid grid{};
     QMap<QPair<int, int>, int> seconds;
     QString runs;
-    for (const RunSummary &run : book.runs()) {
-        if (run.student != student)
+    for (const qsizetype r : runIndexes) {
+        const RunSummary &run = book.runs()[r];
+        const QString headLine = index.headLine(run.assignment);
+        const QString title =
+            QStringLiteral("Assignment %1, %2 file, %3")
+                .arg(headLine.isEmpty() ? run.assignmentText : headLine, run.name.kindText(),
+                     run.date.isEmpty() ? QStringLiteral("no date") : run.date);
+        runs += cell(QStringLiteral("h3"), title) + u'\n';
+        if (!book.counted(run)) {
+            runs += cell(QStringLiteral("p"), QStringLiteral("The same run as in %1, shown there.")
+                                                  .arg(book.runs()[run.sameAs].file));
             continue;
+        }
         for (std::size_t c = 0; c < 4; ++c) {
-            for (std::size_t r = 0; r < 4; ++r)
-                grid[c][r] += run.calibration[c][r];
+            for (std::size_t k = 0; k < 4; ++k)
+                grid[c][k] += run.calibration[c][k];
         }
         for (auto it = run.secondsPerQuestion.constBegin(); it != run.secondsPerQuestion.constEnd();
              ++it)
             seconds[{run.assignment, it.key()}] += it.value();
-        const QString title = index.headLine(run.assignment).isEmpty()
-                                  ? run.assignmentText
-                                  : index.headLine(run.assignment);
-        runs += cell(QStringLiteral("h3"),
-                     QStringLiteral("Assignment %1, %2 file, %3")
-                         .arg(title, run.name.kindText(),
-                              run.date.isEmpty() ? QStringLiteral("no date") : run.date)) +
-                u'\n' + questionTable(run, index) + u'\n';
+        runs += questionTable(run, index) + u'\n';
     }
-    return cell(QStringLiteral("h2"), student) + u'\n' +
-           QStringLiteral("<div class=\"pictures\">") +
-           calibrationSvg(QStringLiteral("calibration-student-%1").arg(number), grid) +
-           minutesSvg(QStringLiteral("minutes-student-%1").arg(number), seconds) +
+    return QStringLiteral("<div class=\"pictures\">") +
+           calibrationSvg(QStringLiteral("calibration-student-%1").arg(s + 1), grid) +
+           minutesSvg(QStringLiteral("minutes-student-%1").arg(s + 1), seconds) +
            QStringLiteral("</div>\n") + runs;
 }
 
-// Students in order of first appearance.
-QString studentsSection(const Gradebook &book, const QuestionIndex &index)
+// A line per student for a large class, the full text on the student's own page.
+QString studentSummary(const PageParts &parts, const Students &students, qsizetype s)
 {
-    QStringList students;
-    for (const RunSummary &run : book.runs()) {
-        if (!students.contains(run.student))
-            students.append(run.student);
+    const QString name = studentTarget(parts, s, students.names.size())
+                             .section(u'/', 1); // the page's name in the folder
+    QString page =
+        head(students.names[s]) + cell(QStringLiteral("h1"), students.names[s]) + backLink(parts);
+    if (parts.group.readStudent) {
+        // Read again for this student alone, so that the class's texts are never all held.
+        const std::unique_ptr<Gradebook> own = parts.group.readStudent(students.names[s]);
+        QList<qsizetype> all(own->runs().size());
+        std::iota(all.begin(), all.end(), 0);
+        page += studentBody(*own, parts.index, all, s);
+    } else {
+        page += studentBody(parts.book, parts.index, students.runs[s], s);
     }
-    QString html;
-    for (qsizetype s = 0; s < students.size(); ++s)
-        html += studentSection(book, index, students[s], s + 1);
-    return html;
+    page += QStringLiteral("</body></html>\n");
+    parts.write(name, page);
+    int counted = 0;
+    int records = 0;
+    for (const qsizetype r : students.runs[s]) {
+        counted += parts.book.counted(parts.book.runs()[r]) ? 1 : 0;
+        records += parts.book.runs()[r].records;
+    }
+    return QStringLiteral("<tr id=\"student-%1\"><td>").arg(s + 1) +
+           link(studentTarget(parts, s, students.names.size()), students.names[s]) +
+           QStringLiteral("</td><td>%1</td><td>%2</td></tr>\n").arg(counted).arg(records);
+}
+
+QString studentsSection(const PageParts &parts)
+{
+    const Students students(parts.book);
+    QString html = QStringLiteral("<section id=\"students\"><h2>Students</h2>\n");
+    if (separatePages(parts, students.names.size())) {
+        html += QStringLiteral("<table id=\"student-list\"><tr><th>student</th><th>runs</th>"
+                               "<th>records</th></tr>\n");
+        for (qsizetype s = 0; s < students.names.size(); ++s)
+            html += studentSummary(parts, students, s);
+        return html + QStringLiteral("</table>\n</section>\n");
+    }
+    for (qsizetype s = 0; s < students.names.size(); ++s) {
+        html += QStringLiteral("<h2 id=\"student-%1\">%2</h2>\n")
+                    .arg(s + 1)
+                    .arg(escaped(students.names[s]));
+        html += studentBody(parts.book, parts.index, students.runs[s], s);
+    }
+    return html + QStringLiteral("</section>\n");
 }
 
 } // namespace
@@ -301,10 +551,16 @@ QString escaped(QStringView text)
     return out;
 }
 
-QString page(const Gradebook &book, const QuestionIndex &index)
+QString page(const Gradebook &book, const QuestionIndex &index, const Class &group,
+             const WritePage &write)
 {
-    return head() + runsSection(book) + problemsSection(book) + classSection(book) +
-           studentsSection(book, index) + QStringLiteral("</body></html>\n");
+    const PageParts parts{book, index, group, write};
+    QString html = head(QStringLiteral("Bexlorin report"));
+    html += QStringLiteral("<h1>Bexlorin report</h1>\n") + contents();
+    html += matrixSection(parts) + runsSection(parts) + problemsSection(book);
+    html += calibrationSection(book) + questionsSection(group.statistics);
+    html += studentsSection(parts);
+    return html + QStringLiteral("</body></html>\n");
 }
 
 } // namespace report::htmlreport

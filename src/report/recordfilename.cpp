@@ -6,6 +6,20 @@
 
 namespace report {
 
+namespace {
+
+// A browser or mail program saving an attachment a second time names it "name (1).txt" or
+// "name-1.txt": the same student.
+QString withoutCopyMark(const QString &student)
+{
+    static const QRegularExpression mark(QStringLiteral("(?: ?\\(\\d{1,3}\\)|-\\d{1,3})$"));
+    QString name = student;
+    name.remove(mark);
+    return name.isEmpty() ? student : name.trimmed();
+}
+
+} // namespace
+
 RecordFileName RecordFileName::of(const QString &path)
 {
     static const QRegularExpression send(QStringLiteral("^send_(\\d\\d)(\\d\\d)(.*)\\.txt$"),
@@ -27,6 +41,7 @@ RecordFileName RecordFileName::of(const QString &path)
         parsed.student = QFileInfo(path).completeBaseName();
     }
     parsed.student.replace(u'_', u' ');
+    parsed.student = withoutCopyMark(parsed.student);
     return parsed;
 }
 

@@ -229,9 +229,21 @@ struct RecordParser::Reading
     qint64 questionNumber = -1;
     qint64 missingHead = 0; // the line where the response head should be
     QString missing;        // what an incomplete record lacks
+    bool keepText = true;
 };
 
 namespace {
+
+// Whether the response holds more than blanks is told on its bytes; its text is decoded only
+// when an output shows it.
+void setResponse(Record &record, QByteArrayView bytes, const LineSource &source, bool keepText)
+{
+    record.blank = std::all_of(bytes.begin(), bytes.end(), [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    });
+    if (keepText)
+        record.response = source.decode(bytes);
+}
 
 // The last line of a response record is its rating line, if it has one.
 void takeRating(RecordParser::Reading &reading, JoinedLines &lines, const LineSource &source)
@@ -248,7 +260,7 @@ void takeRating(RecordParser::Reading &reading, JoinedLines &lines, const LineSo
             rating.mid(confidence ? text::confidenceLabel.size() : text::selfCritiqueLabel.size());
         record.rating = ratingNumber(record.ratingTyped);
     }
-    record.response = source.decode(lines.bytes());
+    setResponse(record, lines.bytes(), source, reading.keepText);
 }
 
 } // namespace
@@ -587,6 +599,7 @@ void RecordParser::reportIncomplete(const Record &record, qint64 lastLine, const
 void RecordParser::parseRecord()
 {
     Reading reading;
+    reading.keepText = keepText_;
     entry_.clear();
     reading.record.line = take().number;
     const LineSource::Line stamp = take();
@@ -739,7 +752,7 @@ bool RecordParser::closeBody(Reading &reading, Body &body)
                                "is kept")
                     .arg(sizeText(source_.lineLimit())));
     if (!body.end) {
-        reading.record.response = source_.decode(body.lines.bytes());
+        setResponse(reading.record, body.lines.bytes(), source_, keepText_);
         reading.missing = body.rated ? QStringLiteral("it has no rating line and closing rule")
                                      : QStringLiteral("it has no closing rule");
         return false;

@@ -41,6 +41,9 @@ public:
                  qsizetype lineLimit = LineSource::defaultLineLimit);
 
     void parse(const Handlers &handlers);
+    // Without the text, records carry no response (only whether it is blank): for outputs that
+    // show none, decoding it would be most of the work.
+    void setKeepText(bool keep) { keepText_ = keep; }
 
     const LineSource &source() const { return source_; }
 
@@ -99,6 +102,7 @@ private:
     QByteArray entry_; // the recorded line of the record being read, as bytes
     bool haveRun_ = false;
     bool reportedNoRun_ = false;
+    bool keepText_ = true;
 };
 
 } // namespace report

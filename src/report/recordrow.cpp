@@ -16,7 +16,8 @@ QStringList headers()
             QStringLiteral("rating as typed"),
             QStringLiteral("rating"),
             QStringLiteral("response"),
-            QStringLiteral("remark")};
+            QStringLiteral("remark"),
+            QStringLiteral("notes date and time")};
 }
 
 QString kindText(RecordKind kind)
@@ -32,6 +33,13 @@ QString kindText(RecordKind kind)
         break;
     }
     return QStringLiteral("response");
+}
+
+QString notesStamp(const QString &stamp)
+{
+    if (stamp.size() == 18 && stamp[2] == u'-' && stamp[5] == u'-' && stamp[12] == u':')
+        return stamp.left(10) + u' ' + stamp.mid(10);
+    return stamp;
 }
 
 } // namespace report::recordrow

@@ -16,6 +16,9 @@ namespace report::recordrow {
 
 QStringList headers();
 QString kindText(RecordKind kind);
+// "mm-dd-yyyyhh:mm:ss" as a notes record writes it, with a blank put between date and time so
+// that it reads as one; anything else as written.
+QString notesStamp(const QString &stamp);
 
 template<typename Sink>
 void write(Sink &sink, const RunSummary &run, const Record &record, const QString &remark)
@@ -32,6 +35,7 @@ void write(Sink &sink, const RunSummary &run, const Record &record, const QStrin
     sink.addNumber(record.rating);
     sink.addText(record.response);
     sink.addText(remark);
+    sink.addText(notesStamp(record.dateAndTime));
 }
 
 } // namespace report::recordrow

@@ -46,6 +46,7 @@ struct Record
     int question = 0;              // 0 when unknown
     bool questionFromFile = false; // the question-number line said so (master file)
     QString response;              // response text, or the note without its label; CR LF inside
+    bool blank = true;             // the response is empty or only blanks and line breaks
     bool hasRatingLine = false;
     QString ratingTyped;       // exactly as typed
     std::optional<int> rating; // 0..3 when the typed rating is one of those numbers

@@ -7,6 +7,7 @@
 #include "report/gradebook.h"
 #include "report/htmlreport.h"
 #include "report/questionindex.h"
+#include "report/recordfilename.h"
 #include "report/recordparser.h"
 #include "report/runtable.h"
 #include "report/terminaltext.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
 #include <QTextStream>
@@ -74,6 +76,28 @@ bool isNotesFile(const QString &path)
     return QFileInfo(path).fileName().startsWith(u"notes_", Qt::CaseInsensitive);
 }
 
+// By name, an attachment saved again ("name (1).txt") right after the first one, so that
+// notes about the copy name the copy.
+void sortForReading(QList<inputfiles::Entry> &entries)
+{
+    static const QRegularExpression copyMark(
+        QStringLiteral("(?: ?\\(\\d{1,3}\\)|-\\d{1,3})(\\.txt)$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto key = [](const QString &name) {
+        QString plain = name;
+        plain.replace(copyMark, QStringLiteral("\\1"));
+        return plain + (plain == name ? QStringLiteral("\n0") : QStringLiteral("\n1")) + name;
+    };
+    QList<QPair<QString, inputfiles::Entry>> keyed;
+    keyed.reserve(entries.size());
+    for (const inputfiles::Entry &entry : std::as_const(entries))
+        keyed.append({key(entry.shownName), entry});
+    std::sort(keyed.begin(), keyed.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (qsizetype i = 0; i < keyed.size(); ++i)
+        entries[i] = keyed[i].second;
+}
+
 void addFolder(const QString &folder, Inputs &inputs)
 {
     inputs.folders.append(QFileInfo(folder).canonicalFilePath());
@@ -89,8 +113,7 @@ void addFolder(const QString &folder, Inputs &inputs)
             folder, QStringLiteral("the folder holds no send_*, masterFile_* or notes_* file")));
         return;
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const auto &a, const auto &b) { return a.shownName < b.shownName; });
+    sortForReading(entries);
     for (const inputfiles::Entry &entry : std::as_const(entries)) {
         if (!entry.nameValid) {
             inputs.problems.append(inputProblem(
@@ -210,7 +233,8 @@ QString openRowOutputs(const Outputs &outputs, RowOutputs &rows)
     if (!outputs.csvPath.isEmpty()) {
         rows.csvFile = std::make_unique<QSaveFile>(outputs.csvPath);
         if (!rows.csvFile->open(QIODevice::WriteOnly))
-            return QStringLiteral("%1: %2").arg(shown(outputs.csvPath), rows.csvFile->errorString());
+            return QStringLiteral("%1: %2").arg(shown(outputs.csvPath),
+                                                rows.csvFile->errorString());
         rows.csv = std::make_unique<CsvWriter>(*rows.csvFile);
         rows.csv->writeHeader();
     }
@@ -240,7 +264,7 @@ bool finishRowOutputs(const Outputs &outputs, RowOutputs &rows, QTextStream &err
 }
 
 void readFile(const QString &path, const QuestionIndex &index, Gradebook &book,
-              const RecordParser::Handlers &handlers)
+              const RecordParser::Handlers &handlers, bool keepText)
 {
     book.beginFile(path);
     QFile file(path);
@@ -253,33 +277,147 @@ void readFile(const QString &path, const QuestionIndex &index, Gradebook &book,
     }
     const RecordFileName name = RecordFileName::of(path);
     RecordParser parser(file, path, name.kind, index, name.monthDay);
+    parser.setKeepText(keepText);
     parser.parse(handlers);
 }
 
-bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &index,
-               QTextStream &err)
+bool writeFile(const QString &path, const QString &text, QTextStream &err)
 {
-    QSaveFile html(path);
-    const QByteArray page = htmlreport::page(book, index).toUtf8();
-    if (!html.open(QIODevice::WriteOnly) || html.write(page) != page.size() || !html.commit()) {
-        say(err, QStringLiteral("%1: %2").arg(shown(path), html.errorString()));
+    QSaveFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        say(err, QStringLiteral("%1: %2").arg(shown(path), file.errorString()));
         return false;
     }
     return true;
 }
 
-void printResults(const Gradebook &book, bool table, QTextStream &out, QTextStream &err)
+using ReadStudent = std::function<std::unique_ptr<Gradebook>(const QString &)>;
+
+// Above the size where each student gets a page of their own, the class's book keeps no typed
+// text: each student's files are read again, alone, for their page.
+ReadStudent studentReader(const QStringList &files, const QuestionIndex &index,
+                          const Outputs &outputs)
 {
-    if (table)
-        out << runtable::text(book.runs());
-    out.flush();
-    for (const Problem &problem : book.problems()) {
+    QHash<QString, QStringList> byStudent;
+    for (const QString &path : files)
+        byStudent[RecordFileName::of(path).student].append(path);
+    if (outputs.htmlPath.isEmpty() || byStudent.size() <= outputs.studentPagesAbove)
+        return {};
+    return [byStudent, &index](const QString &student) {
+        auto own = std::make_unique<Gradebook>(index, true);
+        RecordParser::Handlers handlers;
+        handlers.run = [&](const Run &run) { own->addRun(run); };
+        handlers.record = [&](const Run &, const Record &record) { own->addRecord(record); };
+        handlers.problem = [&](const Problem &problem) { own->addProblem(problem); };
+        for (const QString &path : byStudent.value(student))
+            readFile(path, index, *own, handlers, true);
+        return own;
+    };
+}
+
+// The page, and beside it a folder of the run table's sorted copies and the student pages.
+bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &index,
+               const Outputs &outputs, const ReadStudent &readStudent, QTextStream &err)
+{
+    const QFileInfo info(path);
+    htmlreport::Class group;
+    group.matrix = ClassMatrix::of(book, outputs.roster, outputs.due);
+    group.statistics = questionStatistics(book, index);
+    group.studentPagesAbove = outputs.studentPagesAbove;
+    group.pageName = info.fileName();
+    group.folder = info.completeBaseName() + QStringLiteral("-pages");
+    group.readStudent = readStudent;
+    const QDir folder(info.dir().filePath(group.folder));
+    if (!info.dir().mkpath(group.folder)) {
+        say(err, QStringLiteral("%1: the folder cannot be made").arg(shown(folder.path())));
+        return false;
+    }
+    // The folder's pages are made again by every run: written in place, without the flush to
+    // disk that a save file costs for each of a thousand students.
+    bool written = true;
+    const auto write = [&](const QString &name, const QString &html) {
+        QFile file(folder.filePath(name));
+        const QByteArray bytes = html.toUtf8();
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(bytes) != bytes.size()) {
+            say(err, QStringLiteral("%1: %2").arg(shown(file.fileName()), file.errorString()));
+            written = false;
+        }
+        return written;
+    };
+    const QString page = htmlreport::page(book, index, group, write);
+    return writeFile(path, page, err) && written;
+}
+
+// Notices counted per file and kind, in the order they were first met.
+void summariseNotices(const QList<Problem> &problems, QTextStream &err)
+{
+    QHash<QString, qsizetype> index;
+    QList<QPair<QString, int>> counts;
+    for (const Problem &problem : problems) {
+        if (!problem.notice)
+            continue;
+        const QString key =
+            shown(problem.file) + QStringLiteral(": ") + classsummary::noticeKind(problem.text);
+        const auto found = index.constFind(key);
+        if (found == index.constEnd()) {
+            index.insert(key, counts.size());
+            counts.append({key, 1});
+        } else {
+            ++counts[*found].second;
+        }
+    }
+    for (const auto &[key, count] : std::as_const(counts)) {
+        const qsizetype colon = key.indexOf(QStringLiteral(": "));
+        terminaltext::writeLine(err, key.left(colon) + QStringLiteral(": note (%1×): ").arg(count) +
+                                         key.mid(colon + 2));
+    }
+    if (!counts.isEmpty())
+        terminaltext::writeLine(err, QStringLiteral("(--verbose lists every note with its line)"));
+}
+
+void printProblems(const QList<Problem> &problems, bool verbose, QTextStream &err)
+{
+    for (const Problem &problem : problems) {
+        if (problem.notice && !verbose)
+            continue;
         terminaltext::writeLine(
             err, where(problem) +
                      (problem.notice ? QStringLiteral(": note: ") : QStringLiteral(": problem: ")) +
                      problem.text);
     }
+    if (!verbose)
+        summariseNotices(problems, err);
     err.flush();
+}
+
+void printMatrix(const ClassMatrix &matrix, QTextStream &out)
+{
+    out << runtable::columns(classsummary::matrixHeaders(matrix), classsummary::matrixRows(matrix));
+    if (!matrix.notOnRoster.isEmpty()) {
+        QString names =
+            QStringLiteral("not on the roster: ") + matrix.notOnRoster.join(QStringLiteral(", "));
+        terminaltext::writeLine(out, names);
+    }
+    out << '\n';
+}
+
+void printResults(const Gradebook &book, const QuestionIndex &index, const Outputs &outputs,
+                  QTextStream &out, QTextStream &err)
+{
+    if (outputs.table) {
+        printMatrix(ClassMatrix::of(book, outputs.roster, outputs.due), out);
+        out << runtable::text(book.runs());
+    }
+    if (outputs.questions) {
+        QList<QStringList> rows;
+        for (const QuestionStatistics &statistics : questionStatistics(book, index))
+            rows.append(classsummary::statisticsRow(statistics));
+        out << '\n' << runtable::columns(classsummary::statisticsHeaders(), rows);
+    }
+    out.flush();
+    printProblems(book.problems(), outputs.verbose, err);
 }
 
 int statusOf(const Gradebook &book, bool written)
@@ -320,7 +458,8 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     }
 
     const QuestionIndex index(bank::assignmentContent());
-    Gradebook book(index, !outputs.htmlPath.isEmpty());
+    const ReadStudent readStudent = studentReader(found.files, index, outputs);
+    Gradebook book(index, !outputs.htmlPath.isEmpty() && !readStudent);
     for (const Problem &problem : found.problems + found.notices)
         book.addProblem(problem);
     RecordParser::Handlers handlers;
@@ -330,52 +469,145 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
         rows.writeRecord(book.currentRun(), record);
     };
     handlers.problem = [&](const Problem &problem) { book.addProblem(problem); };
+    // Only the files of rows and the page show what was typed.
+    const bool keepText =
+        !outputs.csvPath.isEmpty() || !outputs.xlsxPath.isEmpty() || !outputs.htmlPath.isEmpty();
     for (const QString &path : found.files)
-        readFile(path, index, book, handlers);
+        readFile(path, index, book, handlers, keepText);
 
+    if (rows.workbook)
+        rows.workbook->writeStatistics(questionStatistics(book, index));
     bool allWritten = finishRowOutputs(outputs, rows, err);
     if (!outputs.htmlPath.isEmpty())
-        allWritten = writeHtml(outputs.htmlPath, book, index, err) && allWritten;
+        allWritten =
+            writeHtml(outputs.htmlPath, book, index, outputs, readStudent, err) && allWritten;
     if (written)
         *written = allWritten;
-    printResults(book, outputs.table, out, err);
+    printResults(book, index, outputs, out, err);
     return statusOf(book, allWritten);
 }
+
+namespace {
+
+struct CommandOptions
+{
+    QCommandLineOption csv{QStringLiteral("csv"),
+                           QStringLiteral("Write one row per record to <file> (the exact, "
+                                          "machine-readable output)."),
+                           QStringLiteral("file")};
+    QCommandLineOption html{QStringLiteral("html"),
+                            QStringLiteral("Write the report page to <file>; a large class also "
+                                           "gets a folder of student pages beside it."),
+                            QStringLiteral("file")};
+    QCommandLineOption xlsx{
+        QStringLiteral("xlsx"),
+        WorkbookWriter::available()
+            ? QStringLiteral("Write one row per record to the workbook <file>, for spreadsheet "
+                             "programs, and the statistics per question to its second sheet.")
+            : QStringLiteral("Not available in this build (it has no libxlsxwriter)."),
+        QStringLiteral("file")};
+    QCommandLineOption roster{QStringLiteral("roster"),
+                              QStringLiteral("The class list: one name a line, or a CSV file with "
+                                             "a name column; names as in the file names or "
+                                             "written out."),
+                              QStringLiteral("file")};
+    QCommandLineOption due{QStringLiteral("due"),
+                           QStringLiteral("The due date of an assignment, e.g. 3=2026-03-10; "
+                                          "runs dated later are marked late. Repeatable."),
+                           QStringLiteral("assignment=date")};
+    QCommandLineOption questions{QStringLiteral("questions"),
+                                 QStringLiteral("Also print the class's statistics per question.")};
+    QCommandLineOption quiet{QStringLiteral("quiet"),
+                             QStringLiteral("Print no tables, only problems and notes.")};
+    QCommandLineOption verbose{QStringLiteral("verbose"),
+                               QStringLiteral("List every note with its line, instead of counts "
+                                              "per file and kind.")};
+    QCommandLineOption studentPages{
+        QStringLiteral("student-pages-above"),
+        QStringLiteral("Above this many students the page shows a line per student and writes "
+                       "each student's responses to a page of their own (default 30)."),
+        QStringLiteral("count"), QStringLiteral("30")};
+    QCommandLineOption choose{QStringLiteral("choose-folder"),
+                              QStringLiteral("Ask for a folder, write the report page and open it "
+                                             "in the browser.")};
+};
+
+const QString description =
+    QStringLiteral("Reads the record files of Bexlorin (send_*.txt, masterFile_*.txt) and "
+                   "reports every run: on the terminal the assignments of each student and "
+                   "a table of runs, one CSV row per record, one HTML page, or one workbook "
+                   "row per record. For a spreadsheet program open the .xlsx (--xlsx), not "
+                   "the CSV: in the workbook every text a student typed is a text cell, so "
+                   "none is ever run as a formula and 001 stays 001, whereas a spreadsheet "
+                   "importing the CSV may take a response beginning with = + - @ for a "
+                   "formula. The CSV is the exact format for programs. Exit status: 0 when "
+                   "every file was read without problems, 1 when problems were reported, 2 "
+                   "for a usage error or an input that cannot be read. The record files are "
+                   "only read.");
+
+const QString examples = QStringLiteral(
+    "\nExamples:\n"
+    "  %1 ~/mail/attachments\n"
+    "      the assignments of each student and one line per run, on the terminal\n"
+    "  %1 --roster class.txt --due 1=2026-03-10 --due 2=2026-03-17 ~/mail/attachments\n"
+    "      who has submitted, late, unfinished or not at all\n"
+    "  %1 --questions --quiet ~/mail/attachments\n"
+    "      how the class did at each question\n"
+    "  %1 --html report.html --csv records.csv ~/mail/attachments\n"
+    "      the page to read in a browser and every record for a program\n");
+
+// Qt's usage line names the program by the path it was started with; the name is enough.
+QString helpText(const QCommandLineParser &parser)
+{
+    const QString name = QCoreApplication::applicationName().isEmpty()
+                             ? QStringLiteral("bexlorin-report")
+                             : QCoreApplication::applicationName();
+    QString text = parser.helpText();
+    const qsizetype lineEnd = text.indexOf(u'\n');
+    const qsizetype options = text.indexOf(QStringLiteral(" [options]"));
+    if (text.startsWith(QStringLiteral("Usage: ")) && options > 0 && options < lineEnd)
+        text.replace(7, options - 7, name);
+    return text + examples.arg(name);
+}
+
+// The class options; an empty error when they read well.
+QString classOptions(const QCommandLineParser &parser, const CommandOptions &options,
+                     Outputs &outputs)
+{
+    for (const QString &due : parser.values(options.due)) {
+        int assignment = 0;
+        QDate date;
+        if (!parseDueDate(due, &assignment, &date))
+            return QStringLiteral("--due %1: write the assignment's number, \"=\" and the date as "
+                                  "YYYY-MM-DD, e.g. 3=2026-03-10")
+                .arg(due);
+        outputs.due.insert(assignment, date);
+    }
+    bool number = false;
+    outputs.studentPagesAbove = parser.value(options.studentPages).toInt(&number);
+    if (!number || outputs.studentPagesAbove < 0)
+        return QStringLiteral("--student-pages-above takes a number of students");
+    if (parser.isSet(options.roster)) {
+        QString error;
+        outputs.roster = Roster::read(parser.value(options.roster), &error);
+        if (!outputs.roster)
+            return QStringLiteral("--roster %1").arg(error);
+    }
+    return {};
+}
+
+} // namespace
 
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Reads the record files of Bexlorin (send_*.txt, masterFile_*.txt) and "
-                       "reports every run: a table on the terminal, one CSV row per record, "
-                       "one HTML page, or one workbook row per record. For a spreadsheet "
-                       "program open the .xlsx (--xlsx), not the CSV: in the workbook every "
-                       "text a student typed is a text cell, so none is ever run as a "
-                       "formula and 001 stays 001, whereas a spreadsheet importing the CSV "
-                       "may take a response beginning with = + - @ for a formula. The CSV is "
-                       "the exact format for programs. Exit status: 0 when every file was "
-                       "read without problems, 1 when problems were reported, 2 for a usage "
-                       "error or an input that cannot be read. The record files are only "
-                       "read."));
+    parser.setApplicationDescription(description);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption csvOption(QStringLiteral("csv"),
-                                       QStringLiteral("Write one row per record to <file>."),
-                                       QStringLiteral("file"));
-    const QCommandLineOption htmlOption(QStringLiteral("html"),
-                                        QStringLiteral("Write the report page to <file>."),
-                                        QStringLiteral("file"));
-    const QCommandLineOption chooseOption(
-        QStringLiteral("choose-folder"),
-        QStringLiteral("Ask for a folder, write the report page and open it in the browser."));
-    const QCommandLineOption xlsxOption(
-        QStringLiteral("xlsx"),
-        WorkbookWriter::available()
-            ? QStringLiteral("Write one row per record to the workbook <file>, for spreadsheet "
-                             "programs.")
-            : QStringLiteral("Not available in this build (it has no libxlsxwriter)."),
-        QStringLiteral("file"));
-    parser.addOptions({csvOption, htmlOption, xlsxOption, chooseOption});
+    const CommandOptions options;
+    parser.addOptions({options.csv, options.html, options.xlsx, options.roster, options.due,
+                       options.questions, options.quiet, options.verbose, options.studentPages,
+                       options.choose});
     parser.addPositionalArgument(QStringLiteral("paths"),
                                  QStringLiteral("Record files, or folders to search for them."),
                                  QStringLiteral("paths..."));
@@ -385,7 +617,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return UsageError;
     }
     if (parser.isSet(help)) {
-        out << parser.helpText();
+        out << helpText(parser);
         return Clean;
     }
     if (parser.isSet(version)) {
@@ -393,7 +625,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
             << Qt::endl;
         return Clean;
     }
-    if (parser.isSet(chooseOption)) {
+    if (parser.isSet(options.choose)) {
         say(err, QStringLiteral("--choose-folder needs a desktop session"));
         return UsageError;
     }
@@ -402,11 +634,16 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return UsageError;
     }
     Outputs outputs;
-    outputs.csvPath = parser.value(csvOption);
-    outputs.htmlPath = parser.value(htmlOption);
-    outputs.xlsxPath = parser.value(xlsxOption);
-    outputs.table =
-        outputs.csvPath.isEmpty() && outputs.htmlPath.isEmpty() && outputs.xlsxPath.isEmpty();
+    outputs.csvPath = parser.value(options.csv);
+    outputs.htmlPath = parser.value(options.html);
+    outputs.xlsxPath = parser.value(options.xlsx);
+    outputs.table = !parser.isSet(options.quiet);
+    outputs.verbose = parser.isSet(options.verbose);
+    outputs.questions = parser.isSet(options.questions);
+    if (const QString error = classOptions(parser, options, outputs); !error.isEmpty()) {
+        say(err, error);
+        return UsageError;
+    }
     return report(parser.positionalArguments(), outputs, out, err);
 }
 

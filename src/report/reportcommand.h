@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "report/classsummary.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +17,12 @@ enum ExitCode { Clean = 0, ProblemsReported = 1, UsageError = 2, InputNotRead = 
 
 struct Outputs
 {
-    bool table = true;
+    bool table = true;      // the run table on the terminal
+    bool verbose = false;   // every notice, not counts per file and kind
+    bool questions = false; // the per-question statistics on the terminal
+    int studentPagesAbove = 30;
+    std::optional<Roster> roster;
+    QMap<int, QDate> due; // by assignment
     QString csvPath;
     QString htmlPath;
     QString xlsxPath;

@@ -41,22 +41,30 @@ QStringList row(const RunSummary &run)
 
 QString text(const QList<RunSummary> &runs)
 {
-    QList<QStringList> rows{headers()};
-    for (const RunSummary &run : runs) {
-        QStringList cells = row(run);
+    QList<QStringList> rows;
+    rows.reserve(runs.size());
+    for (const RunSummary &run : runs)
+        rows.append(row(run));
+    return columns(headers(), rows);
+}
+
+QString columns(const QStringList &headers, QList<QStringList> rows)
+{
+    for (QStringList &cells : rows) {
         for (QString &cell : cells)
             cell = terminaltext::escaped(cell);
-        rows.append(cells);
     }
-    QList<qsizetype> widths(rows.first().size(), 0);
-    for (const QStringList &cells : rows) {
-        for (qsizetype i = 0; i < cells.size(); ++i)
+    QList<qsizetype> widths(headers.size(), 0);
+    for (qsizetype i = 0; i < headers.size(); ++i)
+        widths[i] = headers[i].size();
+    for (const QStringList &cells : std::as_const(rows)) {
+        for (qsizetype i = 0; i < cells.size() && i < widths.size(); ++i)
             widths[i] = qMax(widths[i], cells[i].size());
     }
     QString out;
     const auto addRow = [&](const QStringList &cells) {
         QString line;
-        for (qsizetype i = 0; i < cells.size(); ++i) {
+        for (qsizetype i = 0; i < cells.size() && i < widths.size(); ++i) {
             if (i > 0)
                 line += QStringLiteral("  ");
             line += cells[i].leftJustified(widths[i]);
@@ -65,13 +73,13 @@ QString text(const QList<RunSummary> &runs)
             line.chop(1);
         out += line + u'\n';
     };
-    addRow(rows.first());
+    addRow(headers);
     QStringList rules;
     for (const qsizetype width : widths)
         rules.append(QString(width, u'-'));
     addRow(rules);
-    for (qsizetype i = 1; i < rows.size(); ++i)
-        addRow(rows[i]);
+    for (const QStringList &cells : std::as_const(rows))
+        addRow(cells);
     return out;
 }
 

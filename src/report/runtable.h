@@ -17,6 +17,8 @@ QStringList row(const RunSummary &run);
 // Rows padded into columns for a terminal, with a rule under the headers; control and
 // bidirectional characters in the cells are shown escaped (terminaltext).
 QString text(const QList<RunSummary> &runs);
+// Rows in aligned columns under their headers and a rule, escaped for a terminal.
+QString columns(const QStringList &headers, QList<QStringList> rows);
 QString mean(double value);
 
 } // namespace runtable

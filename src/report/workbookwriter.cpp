@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "report/workbookwriter.h"
 
+#include "report/classsummary.h"
 #include "report/gradebook.h"
 #include "report/recordrow.h"
 
@@ -111,6 +112,45 @@ void WorkbookWriter::writeRecord(const RunSummary &run, const Record &record, co
     endRow();
 }
 
+// The class's statistics per question on a second sheet, the figures as number cells.
+void WorkbookWriter::writeStatistics(const QList<QuestionStatistics> &statistics)
+{
+    lxw_worksheet *sheet = workbook_add_worksheet(workbook_, "questions");
+    if (!sheet) {
+        error_ = QStringLiteral("the workbook's second sheet cannot be made");
+        return;
+    }
+    const QStringList headers{QStringLiteral("assignment"),
+                              QStringLiteral("question"),
+                              QStringLiteral("prompt"),
+                              QStringLiteral("runs"),
+                              QStringLiteral("answered"),
+                              QStringLiteral("mean confidence"),
+                              QStringLiteral("mean self-critique"),
+                              QStringLiteral("share of self-critique 0-1"),
+                              QStringLiteral("median minutes")};
+    for (qsizetype c = 0; c < headers.size(); ++c)
+        fail(worksheet_write_string(sheet, 0, lxw_col_t(c), headers[c].toUtf8().constData(),
+                                    nullptr));
+    lxw_row_t row = 1;
+    for (const QuestionStatistics &question : statistics) {
+        const auto number = [&](lxw_col_t column, std::optional<double> value) {
+            if (value)
+                fail(worksheet_write_number(sheet, row, column, *value, nullptr));
+        };
+        number(0, question.assignment);
+        number(1, question.question);
+        fail(worksheet_write_string(sheet, row, 2, question.prompt.toUtf8().constData(), nullptr));
+        number(3, question.runs);
+        number(4, question.answered);
+        number(5, question.meanConfidence);
+        number(6, question.meanSelfCritique);
+        number(7, question.lowSelfCritique);
+        number(8, question.medianMinutes);
+        ++row;
+    }
+}
+
 QString WorkbookWriter::finish()
 {
     fail(workbook_close(workbook_));
@@ -151,6 +191,7 @@ QString WorkbookWriter::open()
 
 void WorkbookWriter::writeHeader() {}
 void WorkbookWriter::writeRecord(const RunSummary &, const Record &, const QString &) {}
+void WorkbookWriter::writeStatistics(const QList<QuestionStatistics> &) {}
 void WorkbookWriter::addText(const QString &) {}
 void WorkbookWriter::addNumber(std::optional<int>) {}
 void WorkbookWriter::endRow() {}

@@ -3,6 +3,7 @@
 
 #include "report/recordtypes.h"
 
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -14,6 +15,7 @@ struct lxw_worksheet;
 
 namespace report {
 
+struct QuestionStatistics;
 struct RunSummary;
 
 // The same rows as the CSV in an Office Open XML workbook, for spreadsheet programs: every
@@ -37,6 +39,7 @@ public:
     QString open();
     void writeHeader();
     void writeRecord(const RunSummary &run, const Record &record, const QString &remark);
+    void writeStatistics(const QList<QuestionStatistics> &statistics);
     // Writes the file; empty on success, otherwise the reason.
     QString finish();
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "bank/assignmentcontent.h"
+#include "generatedclass.h"
 #include "records/codepage.h"
 #include "records/recordcomposition.h"
 #include "report/reportcommand.h"
 #include "report/workbookwriter.h"
-#include "walkedrun.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -189,8 +189,13 @@ private slots:
         const QList<QStringList> rows = readCsv(csvFile.readAll(), &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QVERIFY(!rows.isEmpty());
-        QCOMPARE(rows.first().size(), 12);
+        QCOMPARE(rows.first().size(), 13);
         QCOMPARE(rows.first().at(10), QStringLiteral("response"));
+        // The notes' own stamp, in the last column.
+        for (const QStringList &row : rows.mid(1)) {
+            QCOMPARE(row.at(12).isEmpty(), row.at(6) != u"note");
+            QVERIFY(row.at(12).isEmpty() || row.at(12).startsWith(QStringLiteral("03-03-2026 ")));
+        }
 
         for (const char *kind : {"send", "master"}) {
             for (const QString &student :
@@ -232,26 +237,190 @@ private slots:
         }
     }
 
-    // The table: one row per run, with the run's code number and questions answered.
+    // The table: one row per run, with the run's code number and the questions answered (a
+    // response that is not empty); below the students × assignments matrix.
     void tableOnTheTerminal()
     {
         const Outcome outcome = runReport({records_.path()});
         QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
-        const QStringList lines = outcome.out.split(u'\n', Qt::SkipEmptyParts);
+        const QStringList all = outcome.out.split(u'\n', Qt::SkipEmptyParts);
+        const qsizetype table = all.indexOf(QRegularExpression(QStringLiteral("student +file.*")));
+        QVERIFY(table > 0);
+        const QStringList lines = all.mid(table);
         QCOMPARE(lines.size(), 2 + 2 * walks_.size()); // headers, rule, master and send runs
-        QVERIFY(lines.first().startsWith(QStringLiteral("student")));
         for (const WalkedRun &walk : walks_) {
             const QString student = QFileInfo(walk.master).baseName().mid(11).replace(u'_', u' ');
             const QString row = QStringLiteral("%1 +send +%2 +").arg(student, walk.date);
+            const QString answered = QStringLiteral("  %1 of %2  ")
+                                         .arg(answeredIn(walk))
+                                         .arg(report::QuestionIndex(bank::assignmentContent())
+                                                  .questionCount(walk.expected.first().assignment));
             QVERIFY(std::any_of(lines.begin(), lines.end(), [&](const QString &line) {
                 return line.contains(QRegularExpression(row)) &&
-                       line.contains(QStringLiteral("  %1  ").arg(walk.codeNumber));
+                       line.contains(QStringLiteral("  %1  ").arg(walk.codeNumber)) &&
+                       line.contains(answered);
             }));
         }
-        QVERIFY(outcome.out.contains(QStringLiteral("18 of 18")));
-        QVERIFY(outcome.out.contains(QStringLiteral("13 of 13")));
-        // Ratings that are no number are noted, never failed on.
-        QVERIFY(outcome.err.contains(QStringLiteral("note: the rating \"pretty sure\"")));
+        // Ratings that are no number are noted, never failed on: counted per file and kind,
+        // listed with --verbose.
+        QVERIFY2(outcome.err.contains(QRegularExpression(
+                     QStringLiteral("send_0303Sam_Student.txt: note \\(\\d+×\\): the rating "
+                                    "\"…\" is not a number"))),
+                 qPrintable(outcome.err));
+        QVERIFY(!outcome.err.contains(QStringLiteral("pretty sure")));
+        const Outcome verbose = runReport({QStringLiteral("--verbose"), records_.path()});
+        QVERIFY(verbose.err.contains(QStringLiteral("note: the rating \"pretty sure\"")));
+        QVERIFY(runReport({QStringLiteral("--quiet"), records_.path()}).out.isEmpty());
+    }
+
+    // A generated class: the matrix cell by cell against what was generated, the statistics
+    // question by question, and each run counted once whatever files hold it.
+    void classMatrixAndStatistics()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const GeneratedClass made = generateClass(dir.path());
+        QFile roster(output(QStringLiteral("roster.txt")));
+        QVERIFY(roster.open(QIODevice::WriteOnly));
+        roster.write(made.roster.join(u'\n').toUtf8() + '\n');
+        roster.close();
+        QStringList arguments{QStringLiteral("--roster"), roster.fileName(),
+                              QStringLiteral("--questions")};
+        for (auto it = made.due.constBegin(); it != made.due.constEnd(); ++it)
+            arguments << QStringLiteral("--due")
+                      << QStringLiteral("%1=%2").arg(it.key()).arg(
+                             it.value().toString(Qt::ISODate));
+        // The statistics go to the workbook's second sheet as well, read back by openpyxl.
+        const QString xlsxPath = output(QStringLiteral("class.xlsx"));
+        const QString python = QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
+                                   ? QStringLiteral("/usr/bin/python3")
+                                   : QStandardPaths::findExecutable(QStringLiteral("python3"));
+        const bool workbook = report::WorkbookWriter::available() && !python.isEmpty();
+        if (workbook)
+            arguments << QStringLiteral("--xlsx") << xlsxPath;
+        const Outcome outcome = runReport(arguments << dir.path());
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        QJsonArray sheet;
+        if (workbook) {
+            QProcess reader;
+            reader.start(python,
+                         {QFINDTESTDATA("workbookcells.py"), xlsxPath, QStringLiteral("1")});
+            QVERIFY(reader.waitForFinished(120000));
+            QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError());
+            sheet = QJsonDocument::fromJson(reader.readAllStandardOutput()).array();
+        }
+
+        // Line ends as the terminal gets them: CR LF on Windows.
+        const QStringList lines = QString(outcome.out).remove(u'\r').split(u'\n');
+        const QRegularExpression gap(QStringLiteral("  +"));
+        QCOMPARE(
+            lines.first().split(gap),
+            (QStringList{QStringLiteral("student"), QStringLiteral("001"), QStringLiteral("002")}));
+        for (qsizetype s = 0; s < made.roster.size(); ++s) {
+            const QStringList cells = lines.at(2 + s).split(gap);
+            const QString name = QString(made.roster[s]).replace(u'_', u' ');
+            QCOMPARE(cells.first(), name);
+            for (const QString &student : made.cells.keys()) {
+                if (student.compare(name, Qt::CaseInsensitive) == 0) {
+                    QCOMPARE(cells.at(1), made.cells[student][1]);
+                    QCOMPARE(cells.at(2), made.cells[student][2]);
+                }
+            }
+        }
+        QCOMPARE(lines.at(2 + made.roster.size()),
+                 QStringLiteral("not on the roster: ") + made.notOnRoster.join(u", "));
+        // Each attachment saved twice is noted once, as the copy.
+        const QStringList again =
+            outcome.err.split(u'\n').filter(QStringLiteral(": note (1×): the same run as in"));
+        QCOMPARE(again.size(), made.resent.size());
+        for (qsizetype i = 0; i < again.size(); ++i)
+            QVERIFY2(again[i].contains(made.resent[i] + QStringLiteral(": note")),
+                     qPrintable(again[i]));
+        QVERIFY(!outcome.out.contains(QStringLiteral("Diaz (1)")));
+        // A notes file named directly: each note keeps its assignment and the day of its stamp.
+        const QString notesCsv = output(QStringLiteral("notes.csv"));
+        QCOMPARE(runReport({QStringLiteral("--csv"), notesCsv,
+                            dir.filePath(QStringLiteral("notes_Ann_Lee.txt"))})
+                     .status,
+                 0);
+        QFile notes(notesCsv);
+        QVERIFY(notes.open(QIODevice::ReadOnly));
+        QString error;
+        const QList<QStringList> noteRows = readCsv(notes.readAll(), &error);
+        QVERIFY(noteRows.size() > 2);
+        for (const QStringList &row : noteRows.mid(1)) {
+            QCOMPARE(row.at(2), row.at(12).left(10));
+            QCOMPARE(row.at(3),
+                     row.at(2) == u"03-03-2026" ? QStringLiteral("001") : QStringLiteral("002"));
+        }
+
+        // What each question must show, from the records generated.
+        const report::QuestionIndex index(bank::assignmentContent());
+        QMap<QPair<int, int>, QList<int>> sums; // answered, confidence, count, self, count, low
+        QMap<int, int> runs;
+        for (const WalkedRun &walk : made.counted) {
+            const int assignment = walk.expected.first().assignment;
+            ++runs[assignment];
+            QMap<int, int> confidence, selfCritique;
+            QSet<int> answered;
+            for (const report::Record &record : walk.expected) {
+                if (record.kind == report::RecordKind::Question) {
+                    if (!record.response.trimmed().isEmpty())
+                        answered.insert(record.question);
+                    if (record.rating)
+                        confidence[record.question] = *record.rating;
+                } else if (record.kind == report::RecordKind::Answer && record.rating) {
+                    selfCritique[record.question] = *record.rating;
+                }
+            }
+            for (int q = 1; q <= index.questionCount(assignment); ++q) {
+                QList<int> &sum = sums[{assignment, q}];
+                sum.resize(6);
+                sum[0] += answered.contains(q) ? 1 : 0;
+                sum[1] += confidence.value(q);
+                sum[2] += confidence.contains(q) ? 1 : 0;
+                sum[3] += selfCritique.value(q);
+                sum[4] += selfCritique.contains(q) ? 1 : 0;
+                sum[5] += selfCritique.value(q, 3) <= 1 ? 1 : 0;
+            }
+        }
+        const qsizetype first =
+            lines.indexOf(QRegularExpression(QStringLiteral("assignment +question.*"))) + 2;
+        QVERIFY(first > 2);
+        const auto mean = [](int sum, int count) {
+            return count > 0 ? QString::number(double(sum) / count, 'f', 2) : QStringLiteral("-");
+        };
+        for (auto it = sums.constBegin(); it != sums.constEnd(); ++it) {
+            const QStringList cells =
+                lines.at(first + std::distance(sums.constBegin(), it)).split(gap);
+            const QList<int> &sum = it.value();
+            QCOMPARE(cells.at(0).toInt(), it.key().first);
+            QCOMPARE(cells.at(1).toInt(), it.key().second);
+            QCOMPARE(cells.at(2), QStringLiteral("%1 of %2").arg(sum[0]).arg(runs[it.key().first]));
+            QCOMPARE(cells.at(3), mean(sum[1], sum[2]));
+            QCOMPARE(cells.at(4), mean(sum[3], sum[4]));
+            QCOMPARE(cells.at(5), sum[4] > 0
+                                      ? QStringLiteral("%1 %").arg(qRound(100.0 * sum[5] / sum[4]))
+                                      : QStringLiteral("-"));
+            if (!workbook)
+                continue;
+            const auto text = [&](int column, int decimals) {
+                const QString value = sheet[1 + std::distance(sums.constBegin(), it)]
+                                          .toArray()[column]
+                                          .toArray()[1]
+                                          .toString();
+                return value.isEmpty() ? QStringLiteral("-")
+                                       : QString::number(value.toDouble(), 'f', decimals);
+            };
+            QCOMPARE(text(0, 0), QString::number(it.key().first));
+            QCOMPARE(text(1, 0), QString::number(it.key().second));
+            QCOMPARE(text(3, 0), QString::number(runs[it.key().first]));
+            QCOMPARE(text(4, 0), QString::number(sum[0]));
+            QCOMPARE(text(5, 2), mean(sum[1], sum[2]));
+            QCOMPARE(text(6, 2), mean(sum[3], sum[4]));
+            QCOMPARE(text(7, 4), sum[4] > 0 ? QString::number(double(sum[5]) / sum[4], 'f', 4)
+                                            : QStringLiteral("-"));
+        }
     }
 
     void exitStatus_data()
@@ -561,8 +730,8 @@ private slots:
         QVERIFY(dir.isValid());
         const QString send = QFileInfo(walks_.first().send).fileName();
         QVERIFY(QFile::copy(walks_.first().send, dir.filePath(send)));
-        // A second copy of the same runs under another day's name: dates and runs disagree.
-        const QString copy = QStringLiteral("send_1231Sam_Student.txt");
+        // A copy of the same runs under another student's and day's name.
+        const QString copy = QStringLiteral("send_1231Kim_Doe.txt");
         QVERIFY(QFile::copy(walks_.first().send, dir.filePath(copy)));
         const QString csvPath = output(QStringLiteral("problems.csv"));
         const QString htmlPath = output(QStringLiteral("problems.html"));

@@ -59,10 +59,13 @@ inline QString typedRating(int step)
 
 // Walks assignment `assignment` (1..4) from its first question to its closing line. The
 // offset varies the texts; the start time seeds the code number, and the clock moves on by
-// `secondsPerStep` at every reading, so that the time stamps show time spent.
+// `secondsPerStep` at every reading, so that the time stamps show time spent. A run stops
+// after `steps` entries when that is not -1 (left unfinished); `filled` types no empty
+// response.
 inline WalkedRun walkAssignment(const QString &folder, const QString &student, int assignment,
                                 int offset = 0, QTime start = QTime(9, 5, 30),
-                                int secondsPerStep = 0)
+                                int secondsPerStep = 0, int steps = -1,
+                                QDate day = QDate(2026, 3, 3), bool filled = false)
 {
     WalkedRun walked;
     // A window on the scripted platform, as a Session makes it, but with the clock set first.
@@ -73,7 +76,7 @@ inline WalkedRun walkAssignment(const QString &folder, const QString &student, i
         void type(const QString &text) const { window->txt_answer->setPlainText(text); }
     } run;
     run.platform.defaultFolder = folder;
-    run.platform.clock = QDateTime(QDate(2026, 3, 3), start);
+    run.platform.clock = QDateTime(day, start);
     run.platform.secondsPerClockRead = secondsPerStep;
     for (const QString &answer : {student, QString(), QString::number(assignment)})
         run.platform.answers.enqueue(answer);
@@ -86,7 +89,7 @@ inline WalkedRun walkAssignment(const QString &folder, const QString &student, i
     walked.notes = fields.notesFileName;
     walked.codeNumber = int(fields.runCodeNbr);
     walked.date = run.platform.clock.date().toString(QStringLiteral("MM-dd-yyyy"));
-    for (int step = offset;; ++step) {
+    for (int step = offset; steps < 0 || step < offset + steps; ++step) {
         run.window->cmdNextQuestion->click();
         if (run.window->hasEnded())
             break;
@@ -97,6 +100,8 @@ inline WalkedRun walkAssignment(const QString &folder, const QString &student, i
         record.kind = reader.currentKind == cycle::questionKind ? report::RecordKind::Question
                                                                 : report::RecordKind::Answer;
         record.response = typedResponse(step);
+        if (filled && record.response.trimmed().isEmpty())
+            record.response = QStringLiteral("filled in");
         record.hasRatingLine = true;
         record.ratingTyped = typedRating(step);
         const QString trimmed = record.ratingTyped.trimmed();

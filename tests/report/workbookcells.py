@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-# Prints every cell of a workbook's first sheet as openpyxl (an independent reader) sees it:
+# Prints every cell of a workbook's first sheet (or the sheet numbered by the second argument,
+# from 0) as openpyxl (an independent reader) sees it:
 # one JSON list per row of [type, text] pairs; type "s" text, "n" number or empty, "f" formula.
 # Characters that XML cannot carry (CR, control characters) stand in a cell as _xHHHH_, which
 # spreadsheet programs read back as the character; openpyxl leaves them as they are, so they
@@ -11,7 +12,7 @@ import sys
 
 from openpyxl import load_workbook
 
-sheet = load_workbook(sys.argv[1]).worksheets[0]
+sheet = load_workbook(sys.argv[1]).worksheets[int(sys.argv[2]) if len(sys.argv) > 2 else 0]
 rows = []
 for row in sheet.iter_rows():
     cells = []
