@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "app/captionbutton.h"
 #include "app/runsetup.h"
 #include "platform/desktopplatform.h"
 #include "records/codepage.h"
@@ -24,6 +25,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -311,36 +313,129 @@ private slots:
         QCOMPARE(window.txt_answer->toPlainText(), QStringLiteral("12"));
     }
 
-    void returnAndEnterClickTheFocusedButton_data()
+    // A key held on a button: one press, repeats as the systems send them, one release.
+    void aHeldKeyClicksOnceOnRelease_data()
     {
+        QTest::addColumn<QString>("button");
         QTest::addColumn<int>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
-        QTest::newRow("Enter on the keypad")
-            << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
-    }
-    void returnAndEnterClickTheFocusedButton()
-    {
-        QFETCH(int, key);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        Session run(folder_, standardAnswers());
-        QVERIFY(showActive(*run.window));
-        run.type(QStringLiteral("typed"));
-        QPushButton *clear = run.window->cmd_clear_answer_box;
-        clear->setFocus();
-        QSignalSpy clicks(clear, &QPushButton::clicked);
-
-        // Held down: the first press clicks, its repeats do not.
-        QWidget *focused = run.window->focusWidget();
-        QCOMPARE(focused, clear);
-        for (bool repeat : {false, true, true}) {
-            QKeyEvent press(QEvent::KeyPress, key, modifiers, QString(u'\r'), repeat);
-            QApplication::sendEvent(focused, &press);
+        QTest::addColumn<QString>("repeats");
+        const std::pair<const char *, int> keys[] = {
+            {"Return", Qt::Key_Return}, {"keypad Enter", Qt::Key_Enter}, {"Space", Qt::Key_Space}};
+        for (const char *button : {"cmd_enter_response", "cmdNextQuestion", "cmd_save_as_notes"}) {
+            for (const auto &[keyName, key] : keys) {
+                for (const char *repeats : {"flagged", "unflagged", "release-press pairs"})
+                    QTest::addRow("%s, %s, %s", button, keyName, repeats)
+                        << QString::fromLatin1(button) << key << QString::fromLatin1(repeats);
+            }
         }
-        QKeyEvent release(QEvent::KeyRelease, key, modifiers, QString(u'\r'));
-        QApplication::sendEvent(focused, &release);
-        QCOMPARE(clicks.size(), 1);
-        QCOMPARE(run.answer(), QString());
+    }
+    void aHeldKeyClicksOnceOnRelease()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, key);
+        QFETCH(QString, repeats);
+        const QStringList answers = standardAnswers() << QStringLiteral("2") << QStringLiteral("3");
+        // What one click does, in a run of its own.
+        Session once(folder_ + QStringLiteral("once"), answers);
+        once.window->cmdNextQuestion->click();
+        once.type(QStringLiteral("typed"));
+        once.window->findChild<QPushButton *>(button)->click();
+
+        Session run(folder_, answers);
+        QVERIFY(showActive(*run.window));
+        run.window->cmdNextQuestion->click();
+        run.type(QStringLiteral("typed"));
+        auto *pressed = run.window->findChild<QPushButton *>(button);
+        pressed->setFocus();
+        QCOMPARE(run.window->focusWidget(), pressed);
+        const QByteArray before = fileBytes(run.window->runFields().masterFileName);
+        const QString questionBefore = run.question();
+        const auto send = [&](QEvent::Type type, quint64 time, bool flagged) {
+            const Qt::KeyboardModifiers modifiers =
+                key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+            QKeyEvent event(type, key, modifiers, QString(), flagged);
+            event.setTimestamp(time);
+            QApplication::sendEvent(run.window->focusWidget(), &event);
+        };
+        send(QEvent::KeyPress, 1000, false);
+        if (repeats == u"release-press pairs") {
+            // Repeats sent as a release and a press at one time, unflagged: the first release
+            // clicks, and the presses paired with it and the releases after it are repeats.
+            for (quint64 time = 1500; time < 3000; time += 33) {
+                send(QEvent::KeyRelease, time, false);
+                send(QEvent::KeyPress, time, false);
+            }
+        } else {
+            for (quint64 time = 1500; time < 3000; time += 33)
+                send(QEvent::KeyPress, time, repeats == u"flagged");
+            // Nothing happens before the key comes up.
+            QCOMPARE(fileBytes(run.window->runFields().masterFileName), before);
+            QCOMPARE(run.question(), questionBefore);
+        }
+        send(QEvent::KeyRelease, 3000, false);
+        QCOMPARE(run.window->lineStore().bankLineCount, once.window->lineStore().bankLineCount);
+        QCOMPARE(run.question(), once.question());
+        QCOMPARE(run.platform.promptsShown.size(), once.platform.promptsShown.size());
+        QCOMPARE(fileBytes(run.window->runFields().masterFileName),
+                 fileBytes(once.window->runFields().masterFileName));
+        QCOMPARE(fileBytes(run.window->runFields().notesFileName),
+                 fileBytes(once.window->runFields().notesFileName));
+    }
+
+    // A key already down when a prompt opens does not answer it, however the system repeats
+    // it; released and pressed afresh, it does.
+    void aHeldKeyCannotAnswerAPrompt_data()
+    {
+        QTest::addColumn<QString>("repeats");
+        QTest::newRow("flagged") << QStringLiteral("flagged");
+        QTest::newRow("unflagged") << QStringLiteral("unflagged");
+        QTest::newRow("release-press pairs") << QStringLiteral("release-press pairs");
+    }
+    void aHeldKeyCannotAnswerAPrompt()
+    {
+        QFETCH(QString, repeats);
+        platform::DesktopPlatform desktop;
+        QWidget window;
+        auto *button = new CaptionButton(QStringLiteral("Enter Response"), &window);
+        QString rating = QStringLiteral("not asked");
+        connect(button, &QPushButton::clicked, &window,
+                [&] { rating = desktop.prompt(QStringLiteral("Rate it")); });
+        QVERIFY(showActive(window));
+        button->setFocus();
+        const auto send = [&](QEvent::Type type, quint64 time, bool flagged) {
+            QKeyEvent event(type, Qt::Key_Return, Qt::NoModifier, QString(), flagged);
+            event.setTimestamp(time);
+            QWidget *focus = QApplication::focusWidget();
+            QApplication::sendEvent(focus ? focus : &window, &event);
+        };
+        bool openWhileHeld = false;
+        std::function<void()> hold = [&] {
+            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isAncestorOf(QApplication::focusWidget())) {
+                QTimer::singleShot(10, hold);
+                return;
+            }
+            dialog->setTextValue(QStringLiteral("2"));
+            for (quint64 time = 1500; time < 3000; time += 33) {
+                if (repeats == u"release-press pairs") {
+                    send(QEvent::KeyPress, time, false);
+                    send(QEvent::KeyRelease, time + 33, false);
+                } else {
+                    send(QEvent::KeyPress, time, repeats == u"flagged");
+                }
+            }
+            openWhileHeld = dialog->isVisible();
+            send(QEvent::KeyRelease, 3000, false);
+            send(QEvent::KeyPress, 4000, false);
+        };
+        QTimer::singleShot(0, hold);
+        send(QEvent::KeyPress, 1000, false);
+        if (repeats == u"release-press pairs")
+            send(QEvent::KeyRelease, 1500, false); // the first repeat's release clicks
+        else
+            button->click(); // the mouse, while Return is down
+        QVERIFY(openWhileHeld);
+        QCOMPARE(rating, QStringLiteral("2"));
     }
 
     void screenReadersNameEveryControl_data() { controls_data(); }
