@@ -4,6 +4,7 @@
 #include "app/assignmentstart.h"
 #include "app/boxtext.h"
 #include "app/runsetup.h"
+#include "app/spokenstatus.h"
 #include "bank/assignmentcontent.h"
 #include "bank/markup.h"
 #include "cycle/linebreaks.h"
@@ -168,7 +169,11 @@ Bexlorin::Bexlorin(platform::Platform &platform, QStringList bankContent, QWidge
     connectHandlers();
 }
 
-Bexlorin::~Bexlorin() = default;
+Bexlorin::~Bexlorin()
+{
+    if (spokenStatus_)
+        QAccessible::deleteAccessibleInterface(spokenStatus_);
+}
 
 void Bexlorin::buildControls()
 {
@@ -493,8 +498,11 @@ void Bexlorin::cmdNextQuestion_Click()
     }
     displayText = expandLineBreaks(displayText);
     questionBoxText = boxText(txt_question) + displayText;
+    const QString shown = app::boxtext::shown(displayText).trimmed();
     displayText.clear();
     setBoxText(txt_question, questionBoxText);
+    if (!shown.isEmpty())
+        announce(shown);
 }
 
 QString Bexlorin::expandLineBreaks(const QString &text) const
@@ -511,7 +519,7 @@ void Bexlorin::cmd_enter_response_Click()
 {
     if (boxText(txt_answer) == run_.instructionsText) {
         emptyBothBoxes();
-        return;
+        return announce(QStringLiteral("Boxes emptied"));
     }
     reader_.instructionsPending = false;
     questionBoxText = boxText(txt_answer);
@@ -551,6 +559,7 @@ void Bexlorin::cmd_enter_response_Click()
     if (auto failure = files.append({master, send}))
         return reportUnrecorded(*failure);
     emptyBothBoxes();
+    announce(QStringLiteral("Response recorded"));
 }
 
 void Bexlorin::rateSelfCritique()
@@ -573,6 +582,7 @@ QString Bexlorin::askForStorableRating(const QString &prompt)
 void Bexlorin::cmd_clear_answer_box_Click()
 {
     setBoxText(txt_answer, QString());
+    announce(QStringLiteral("Answer box emptied"));
 }
 
 // ---- Notes and viewers ----------------------------------------------------------------------
@@ -581,7 +591,7 @@ void Bexlorin::cmd_save_as_notes_Click()
 {
     if (boxText(txt_answer) == run_.instructionsText) {
         emptyBothBoxes();
-        return;
+        return announce(QStringLiteral("Boxes emptied"));
     }
     reader_.instructionsPending = false;
     const QString notesLine = records::notesLine(boxText(txt_answer));
@@ -602,32 +612,40 @@ void Bexlorin::cmd_save_as_notes_Click()
     if (auto failure = files.openAndAppend(records))
         return reportUnrecorded(*failure);
     emptyBothBoxes();
+    announce(QStringLiteral("Note saved"));
 }
 
 void Bexlorin::cmd_display_note_file_Click()
 {
-    appendFileToQuestionBox(run_.notesFileName,
-                            QStringLiteral("There are no notes yet: your notes file is made the "
-                                           "first time you click \"Save as Notes\"."));
+    if (appendFileToQuestionBox(run_.notesFileName,
+                                QStringLiteral("There are no notes yet: your notes file is made "
+                                               "the first time you click \"Save as Notes\".")))
+        announce(QStringLiteral("Notes shown in the question box"));
 }
 
 void Bexlorin::cmd_displayCumulativeText_Click()
 {
-    appendFileToQuestionBox(run_.sendFileName,
-                            QStringLiteral("Your send file cannot be found. It should be at ") +
-                                QDir::toNativeSeparators(run_.sendFileName) + u'.');
+    if (appendFileToQuestionBox(run_.sendFileName,
+                                QStringLiteral("Your send file cannot be found. It should be at ") +
+                                    QDir::toNativeSeparators(run_.sendFileName) + u'.'))
+        announce(QStringLiteral("Send file shown in the question box"));
 }
 
-void Bexlorin::appendFileToQuestionBox(const QString &path, const QString &missingMessage)
+bool Bexlorin::appendFileToQuestionBox(const QString &path, const QString &missingMessage)
 {
     QFile file(path);
-    if (!file.exists())
-        return platform_.showMessage(missingMessage);
-    if (!file.open(QIODevice::ReadOnly))
-        return platform_.showMessage(QStringLiteral("The file ") + QDir::toNativeSeparators(path) +
-                                     QStringLiteral(" cannot be read: ") + file.errorString());
+    if (!file.exists()) {
+        platform_.showMessage(missingMessage);
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        platform_.showMessage(QStringLiteral("The file ") + QDir::toNativeSeparators(path) +
+                              QStringLiteral(" cannot be read: ") + file.errorString());
+        return false;
+    }
     const QString lines = records::viewerText(records::codepage::decode(file.readAll()));
     setBoxText(txt_question, boxText(txt_question) + lines);
+    return true;
 }
 
 // ---- Routines, pictures and timer -----------------------------------------------------------
@@ -679,6 +697,16 @@ void Bexlorin::emptyBothBoxes()
 {
     setBoxText(txt_question, QString());
     setBoxText(txt_answer, QString());
+}
+
+void Bexlorin::announce(const QString &text)
+{
+    // Nobody listens when no assistive technology is running: nothing to make then.
+    if (!QAccessible::isActive())
+        return;
+    if (!spokenStatus_)
+        spokenStatus_ = SpokenStatus::create(this);
+    SpokenStatus::say(spokenStatus_, text);
 }
 
 void Bexlorin::reportUnrecorded(const records::RecordFailure &failure)

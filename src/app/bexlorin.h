@@ -7,6 +7,7 @@
 #include "bank/linestore.h"
 #include "cycle/questionreader.h"
 
+#include <QAccessible>
 #include <QStringList>
 #include <QWidget>
 
@@ -131,9 +132,12 @@ private:
     static QString boxText(const QPlainTextEdit *box);
     static void setBoxText(QPlainTextEdit *box, const QString &text);
     void emptyBothBoxes();
+    // Tells a screen reader what a command produced, without moving the focus.
+    void announce(const QString &text);
     // A record that did not reach its files: say so; the boxes keep what was typed.
     void reportUnrecorded(const records::RecordFailure &failure);
-    void appendFileToQuestionBox(const QString &path, const QString &missingMessage);
+    // False when the file could not be shown (the student has been told why).
+    bool appendFileToQuestionBox(const QString &path, const QString &missingMessage);
 
     platform::Platform &platform_;
     QStringList bankContent_;
@@ -143,4 +147,5 @@ private:
     QString questionBoxText;
     QString selfCritiqueRating;
     bool ended_ = false;
+    QAccessible::Id spokenStatus_ = 0; // made at the first announcement
 };

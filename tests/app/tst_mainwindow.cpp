@@ -107,6 +107,13 @@ private:
     QString folder_;
 
 private slots:
+    void initTestCase()
+    {
+        // Under X the accessibility bridge starts when it has found the bus.
+        if (QGuiApplication::platformName() == u"xcb")
+            QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(), 30000);
+    }
+
     void init()
     {
         QVERIFY(scratch_.isValid());
@@ -463,6 +470,59 @@ private slots:
         if (descriptions.contains(name))
             QVERIFY2(spoken->text(QAccessible::Description).contains(descriptions[name]),
                      qPrintable(spoken->text(QAccessible::Description)));
+    }
+
+    // What a command produced reaches a screen reader while the focus stays on its button.
+    void commandsAreAnnounced_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("announced"); // "question" for the text the box gained
+        QTest::newRow("Next Question / Answer") << "cmdNextQuestion"
+                                                << "question";
+        QTest::newRow("Enter Response") << "cmd_enter_response"
+                                        << "Response recorded";
+        QTest::newRow("Save as Notes") << "cmd_save_as_notes"
+                                       << "Note saved";
+        QTest::newRow("display notes") << "cmd_display_note_file"
+                                       << "Notes shown in the question box";
+        QTest::newRow("display SEND file") << "cmd_displayCumulativeText"
+                                           << "Send file shown in the question box";
+        QTest::newRow("clear box") << "cmd_clear_answer_box"
+                                   << "Answer box emptied";
+    }
+    void commandsAreAnnounced()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, announced);
+        Session run(folder_, standardAnswers() << QStringLiteral("2"));
+        QVERIFY(showActive(*run.window));
+        run.window->cmdNextQuestion->click();
+        run.window->cmd_save_as_notes->click(); // a notes file to show
+        run.window->cmdNextQuestion->click();
+        run.type(QStringLiteral("typed"));
+        const QString before = run.question();
+
+        // Only a running accessibility bridge passes events on (tst_mainwindow_spoken).
+        if (!QAccessible::isActive())
+            QSKIP("No accessibility bridge on this platform");
+        static QStringList spoken;
+        spoken.clear();
+        QAccessible::installUpdateHandler([](QAccessibleEvent *event) {
+            QAccessibleInterface *said = event->accessibleInterface();
+            if (event->type() == QAccessible::ObjectShow && said &&
+                said->role() == QAccessible::Notification)
+                spoken.append(said->text(QAccessible::Name));
+        });
+        auto *pressed = run.window->findChild<QPushButton *>(button);
+        pressed->setFocus();
+        QTest::keyClick(pressed, Qt::Key_Space);
+        QAccessible::installUpdateHandler(nullptr);
+
+        if (announced == u"question")
+            announced = run.question().mid(before.size()).trimmed();
+        QVERIFY(!announced.isEmpty());
+        QCOMPARE(spoken, QStringList{announced});
+        QCOMPARE(run.window->focusWidget(), pressed);
     }
 
     void startUpState()
