@@ -3,6 +3,7 @@
 
 #include "app/assignmentstart.h"
 #include "app/boxtext.h"
+#include "app/focusring.h"
 #include "app/runsetup.h"
 #include "app/spokenstatus.h"
 #include "bank/assignmentcontent.h"
@@ -226,6 +227,13 @@ void Bexlorin::buildControls()
         if (previous)
             setTabOrder(previous, control);
         previous = control;
+    }
+
+    // Every control that takes the focus shows it plainly.
+    auto *focusRing = new FocusRing(this);
+    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (control->focusPolicy() & Qt::TabFocus)
+            focusRing->watch(control);
     }
 
     tmr_pend_exp = new QTimer(this);

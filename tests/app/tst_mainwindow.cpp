@@ -88,6 +88,23 @@ bool captionFits(QWidget *control, const QString &caption, QString *detail)
     return area.contains(used);
 }
 
+// Relative luminance and contrast ratio as the web's accessibility guidelines define them.
+double luminance(QRgb colour)
+{
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(colour)) + 0.7152 * channel(qGreen(colour)) +
+           0.0722 * channel(qBlue(colour));
+}
+double contrast(QRgb a, QRgb b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 // The window shown and active, so that keys move the focus as they do for the student.
 bool showActive(QWidget &window)
 {
@@ -284,6 +301,60 @@ private slots:
         if (squeezed.contains(name))
             QEXPECT_FAIL("", "squeezed by the layout", Continue);
         QVERIFY2(fits, qPrintable(detail));
+    }
+
+    // With the focus, a control gains a ring along its inside edge, at least 2 device pixels
+    // wide, whose every pixel has 3:1 contrast or more against the same pixel without the focus
+    // and against the window's background (at scale 1 and 2).
+    void focusIsVisible_data() { controls_data(); }
+    void focusIsVisible()
+    {
+        QFETCH(QString, name);
+        FakePlatform platform;
+        Bexlorin window(platform);
+        QWidget *control = window.findChild<QWidget *>(name);
+        if (!(control->focusPolicy() & Qt::TabFocus))
+            QSKIP("Never takes the focus");
+        QVERIFY(showActive(window));
+        // The focus first on a control that touches no other.
+        (control == window.Picture2 ? window.Picture1 : window.Picture2)->setFocus();
+        const qreal scale = window.devicePixelRatioF();
+        const QRgb background = window.palette().color(QPalette::Window).rgb();
+        // Across the middle of each side inside the window.
+        const QRect box(control->pos() * scale, control->size() * scale); // device pixels
+        const std::pair<QPoint, QPoint> sides[] = {// outermost pixel, one step inwards
+                                                   {{box.center().x(), box.top()}, {0, 1}},
+                                                   {{box.center().x(), box.bottom()}, {0, -1}},
+                                                   {{box.left(), box.center().y()}, {1, 0}},
+                                                   {{box.right(), box.center().y()}, {-1, 0}}};
+        // Where a neighbour lies over the control, the ring covers the neighbour's pixels.
+        const auto shown = [&](QPoint device) {
+            return window.childAt(int(device.x() / scale), int(device.y() / scale)) == control;
+        };
+        QList<bool> uncovered;
+        for (const auto &[edge, inward] : sides)
+            uncovered << shown(edge + inward);
+        const QImage without = window.grab().toImage();
+        control->setFocus();
+        QVERIFY(control->hasFocus());
+        const QImage with = window.grab().toImage();
+
+        int seen = 0;
+        for (int side = 0; side < 4; ++side) {
+            const auto &[edge, inward] = sides[side];
+            if (!with.rect().contains(edge + inward * 2))
+                continue;
+            ++seen;
+            for (int depth = 0; depth < 2; ++depth) {
+                const QPoint at = edge + inward * depth;
+                const QString where = QStringLiteral(" at %1,%2").arg(at.x()).arg(at.y());
+                if (uncovered[side])
+                    QVERIFY2(contrast(with.pixel(at), without.pixel(at)) >= 3.0,
+                             qPrintable(QStringLiteral("against no focus") + where));
+                QVERIFY2(contrast(with.pixel(at), background) >= 3.0, qPrintable(where));
+            }
+        }
+        QVERIFY(seen >= 2);
     }
 
     void tabWalksTheFocusOrder()
