@@ -163,6 +163,8 @@ Bexlorin::Bexlorin(platform::Platform &platform, QStringList bankContent, QWidge
     , bankContent_(std::move(bankContent))
 {
     setWindowTitle(QStringLiteral("Form1"));
+    // Screen readers name the window by the program, as its prompts are captioned.
+    setAccessibleName(QStringLiteral("Bexlorin"));
     setFont(platform::windowFont(windowFontPoints));
     resize(clientTwips / twipsPerPixel);
     buildControls();

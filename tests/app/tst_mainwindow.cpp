@@ -541,6 +541,11 @@ private slots:
         if (descriptions.contains(name))
             QVERIFY2(spoken->text(QAccessible::Description).contains(descriptions[name]),
                      qPrintable(spoken->text(QAccessible::Description)));
+        // Pictures are pictures, not frames (a window of its own to AT-SPI).
+        if (name.startsWith(u"Picture"))
+            QCOMPARE(spoken->role(), QAccessible::Graphic);
+        QCOMPARE(QAccessible::queryAccessibleInterface(&window)->text(QAccessible::Name),
+                 QStringLiteral("Bexlorin"));
     }
 
     // What a command produced reaches a screen reader while the focus stays on its button.
