@@ -28,6 +28,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyleOptionFrame>
 #include <QTimer>
 
 #include <utility>
@@ -60,10 +61,8 @@ QRect pixelsFromTwips(const QRect &twips)
             twips.height() / twipsPerPixel};
 }
 
-// The size at which every caption of the layout fits its control, wrapped where the control
-// has room for more lines. At 7.5 points "pend exp" already needs two lines of 11.6 pixels
-// where its button has 23 inside.
-constexpr qreal windowFontPoints = 7;
+// The window's own size: the captions that fit at no size keep it.
+constexpr qreal windowFontPoints = platform::smallestCaptionPoints;
 
 // "System", bold, 9.75 points; where the platform has no such font, its general font in bold
 // at 10 points.
@@ -114,6 +113,36 @@ void prepare(QLabel *label, const QString &text)
 }
 void prepare(QListWidget *, const QString &) {}
 void prepare(routines::PictureBox *, const QString &) {}
+
+// Where a control shows its caption or initial text, and how the text is laid out there.
+struct CaptionPlace
+{
+    QString text;
+    QRectF area;
+    int flags = 0;
+};
+
+CaptionPlace captionPlace(QWidget *control)
+{
+    if (auto *button = qobject_cast<CaptionButton *>(control))
+        return {button->text(), button->captionArea(), CaptionButton::captionFlags};
+    if (auto *label = qobject_cast<QLabel *>(control))
+        return {label->text(), label->contentsRect(),
+                int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0)};
+    if (auto *line = qobject_cast<QLineEdit *>(control)) {
+        QStyleOptionFrame option;
+        option.initFrom(line);
+        option.rect = line->contentsRect();
+        option.lineWidth = line->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, line);
+        // QLineEdit keeps 2 pixels clear on either side of its text, 1 above and below.
+        const QRect area = line->style()
+                               ->subElementRect(QStyle::SE_LineEditContents, &option, line)
+                               .marginsRemoved(line->textMargins())
+                               .adjusted(2, 1, -2, -1);
+        return {line->text(), area, int(Qt::AlignLeft | Qt::AlignVCenter)};
+    }
+    return {};
+}
 
 // Creates the control of a member's own type and stores it in that member.
 class ControlSlot
@@ -169,6 +198,7 @@ Bexlorin::Bexlorin(platform::Platform &platform, QStringList bankContent, QWidge
     resize(clientTwips / twipsPerPixel);
     buildControls();
     nameControlsForScreenReaders();
+    sizeCaptions();
     connectHandlers();
 }
 
@@ -272,6 +302,30 @@ void Bexlorin::nameControlsForScreenReaders()
     }
     for (std::size_t i = 0; i < txt_parameter.size(); ++i)
         txt_parameter[i]->setAccessibleName(lbl_parameter[i]->text());
+}
+
+// Each caption at the largest size that fits its control, up to the size of the system's
+// dialog text. A caption that fits at no size keeps the window's 7 points and is shown whole
+// as a tooltip and to screen readers, as is one that the window's edge cuts off.
+void Bexlorin::sizeCaptions()
+{
+    const qreal scale = devicePixelRatioF();
+    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const CaptionPlace place = captionPlace(control);
+        if (place.text.isEmpty())
+            continue;
+        const qreal points =
+            platform::fittingCaptionPoints(place.text, place.area, place.flags, scale);
+        if (points > 0)
+            control->setFont(platform::windowFont(points));
+        if (points == 0 || !rect().contains(control->geometry())) {
+            // A box's text is the student's: the box is told by its name instead.
+            const QString whole =
+                qobject_cast<QLineEdit *>(control) ? control->accessibleName() : place.text;
+            control->setToolTip(whole);
+            control->setAccessibleDescription(whole);
+        }
+    }
 }
 
 void Bexlorin::connectHandlers()

@@ -109,6 +109,7 @@ private:
 
     void buildControls();
     void nameControlsForScreenReaders();
+    void sizeCaptions();
     void connectHandlers();
     // The event boundary: no handler runs once the program has ended, and nothing thrown
     // inside a handler crosses into Qt's event loop. True when the handler ran to its end.

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "platform/windowfont.h"
 
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QStringList>
+
+#include <cmath>
 
 namespace platform {
 
@@ -16,6 +21,39 @@ QFont windowFont(qreal pointSize)
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     return font;
+}
+
+qreal largestCaptionPoints()
+{
+    const qreal points = QFontInfo(QGuiApplication::font()).pointSizeF();
+    return std::max(smallestCaptionPoints, std::floor(points * 4) / 4);
+}
+
+bool captionFits(const QString &caption, const QRectF &area, int flags, qreal pointSize,
+                 qreal scale)
+{
+    const QRectF device(area.topLeft() * scale, area.size() * scale);
+    const QFontMetricsF metrics(windowFont(pointSize * scale));
+    return device.contains(metrics.boundingRect(device, flags, caption));
+}
+
+qreal fittingCaptionPoints(const QString &caption, const QRectF &area, int flags, qreal scale)
+{
+    const auto fits = [&](int quarters) {
+        return captionFits(caption, area, flags, quarters / 4.0, scale);
+    };
+    int large = int(largestCaptionPoints() * 4);
+    int small = int(smallestCaptionPoints * 4);
+    if (fits(large))
+        return large / 4.0;
+    if (!fits(small))
+        return 0;
+    // `small` fits and `large` does not: halve the gap until they are a quarter point apart.
+    while (large - small > 1) {
+        const int middle = (small + large) / 2;
+        (fits(middle) ? small : large) = middle;
+    }
+    return small / 4.0;
 }
 
 } // namespace platform

@@ -76,12 +76,12 @@ CaptionSpace captionSpace(QWidget *control)
 
 // The caption laid out in device pixels: the control's font at the screen's scale in the
 // control's space at that scale, so a high-density screen is measured as it draws.
-bool captionFits(QWidget *control, const QString &caption, QString *detail)
+bool captionFits(QWidget *control, const QString &caption, qreal points, QString *detail)
 {
     const qreal scale = control->devicePixelRatioF();
     const CaptionSpace space = captionSpace(control);
     QFont font = control->font();
-    font.setPointSizeF(font.pointSizeF() * scale);
+    font.setPointSizeF(points * scale);
     const QRectF area(QPointF(space.rect.topLeft()) * scale, QSizeF(space.rect.size()) * scale);
     const QRectF used = QFontMetricsF(font).boundingRect(area, space.flags, caption);
     QDebug(detail) << caption << "needs" << used << "in" << area;
@@ -251,8 +251,6 @@ private slots:
             QCOMPARE(font.pointSizeF(), 9.75);
         else
             QCOMPARE(font.pointSizeF(), 10.0);
-        // Every other control keeps the window's font.
-        QCOMPARE(window.cmd_quit->font(), window.font());
     }
 
     void tabOrderFollowsTheTable()
@@ -295,12 +293,31 @@ private slots:
         if (!kind.contains(QStringLiteral("Button")) && kind != u"QLabel" && kind != u"QLineEdit")
             QSKIP("Its text is the student's, in a box that scrolls");
 
+        // Each caption at the largest size, in quarter points, at which it fits, between 7
+        // points and the size of the system's dialog text.
         QWidget *control = window.findChild<QWidget *>(name);
+        const qreal points = control->font().pointSizeF();
+        const qreal largest =
+            std::max(7.0, std::floor(QFontInfo(QApplication::font()).pointSizeF() * 4) / 4);
+        QVERIFY2(points >= 7 && points <= largest, qPrintable(QString::number(points)));
         QString detail;
-        const bool fits = captionFits(control, text, &detail);
-        if (squeezed.contains(name))
-            QEXPECT_FAIL("", "squeezed by the layout", Continue);
-        QVERIFY2(fits, qPrintable(detail));
+        const bool fitsAtSeven = captionFits(control, text, 7, &detail);
+        QCOMPARE(fitsAtSeven, !squeezed.contains(name));
+        if (!fitsAtSeven) {
+            // Nothing fits: the window's 7 points, and the whole caption (for a box, its
+            // name) as a tooltip and to screen readers.
+            QCOMPARE(points, 7.0);
+            const QString whole = kind == u"QLineEdit" ? control->accessibleName() : text;
+            QCOMPARE(control->toolTip(), whole);
+            QCOMPARE(control->accessibleDescription(), whole);
+            return;
+        }
+        QVERIFY2(captionFits(control, text, points, &detail), qPrintable(detail));
+        if (points < largest)
+            QVERIFY2(!captionFits(control, text, points + 0.25, &detail), qPrintable(detail));
+        // A caption the window's edge cuts is shown whole as a tooltip.
+        if (!window.rect().contains(control->geometry()))
+            QCOMPARE(control->toolTip(), text);
     }
 
     // With the focus, a control gains a ring along its inside edge, at least 2 device pixels
