@@ -32,9 +32,17 @@ qreal largestCaptionPoints()
 bool captionFits(const QString &caption, const QRectF &area, int flags, qreal pointSize,
                  qreal scale)
 {
-    const QRectF device(area.topLeft() * scale, area.size() * scale);
-    const QFontMetricsF metrics(windowFont(pointSize * scale));
-    return device.contains(metrics.boundingRect(device, flags, caption));
+    // Qt breaks the lines with the metrics of the logical size and draws the glyphs at the
+    // device's: on a scaled screen the caption must fit by both.
+    for (const qreal each : {qreal(1), scale}) {
+        const QRectF device(area.topLeft() * each, area.size() * each);
+        const QFontMetricsF metrics(windowFont(pointSize * each));
+        if (!device.contains(metrics.boundingRect(device, flags, caption)))
+            return false;
+        if (scale == 1)
+            break;
+    }
+    return true;
 }
 
 qreal fittingCaptionPoints(const QString &caption, const QRectF &area, int flags, qreal scale)

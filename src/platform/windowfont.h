@@ -20,7 +20,7 @@ constexpr qreal smallestCaptionPoints = 7;
 qreal largestCaptionPoints();
 
 // Whether `caption`, laid out with `flags` in `area` (logical pixels) in the window's font at
-// `pointSize`, stays inside it, measured in device pixels at `scale`.
+// `pointSize`, stays inside it, measured in logical pixels and in device pixels at `scale`.
 bool captionFits(const QString &caption, const QRectF &area, int flags, qreal pointSize,
                  qreal scale);
 

@@ -74,18 +74,21 @@ CaptionSpace captionSpace(QWidget *control)
     return {area, int(Qt::AlignLeft | Qt::AlignVCenter)};
 }
 
-// The caption laid out in device pixels: the control's font at the screen's scale in the
-// control's space at that scale, so a high-density screen is measured as it draws.
+// The caption laid out as Qt draws it: lines broken with the metrics of the logical size,
+// glyphs drawn at the device's, so on a high-density screen it must fit by both.
 bool captionFits(QWidget *control, const QString &caption, qreal points, QString *detail)
 {
-    const qreal scale = control->devicePixelRatioF();
     const CaptionSpace space = captionSpace(control);
-    QFont font = control->font();
-    font.setPointSizeF(points * scale);
-    const QRectF area(QPointF(space.rect.topLeft()) * scale, QSizeF(space.rect.size()) * scale);
-    const QRectF used = QFontMetricsF(font).boundingRect(area, space.flags, caption);
-    QDebug(detail) << caption << "needs" << used << "in" << area;
-    return area.contains(used);
+    for (const qreal scale : {qreal(1), control->devicePixelRatioF()}) {
+        QFont font = control->font();
+        font.setPointSizeF(points * scale);
+        const QRectF area(QPointF(space.rect.topLeft()) * scale, QSizeF(space.rect.size()) * scale);
+        const QRectF used = QFontMetricsF(font).boundingRect(area, space.flags, caption);
+        QDebug(detail) << caption << points << "pt needs" << used << "in" << area;
+        if (!area.contains(used))
+            return false;
+    }
+    return true;
 }
 
 // Relative luminance and contrast ratio as the web's accessibility guidelines define them.
