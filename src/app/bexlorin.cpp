@@ -68,7 +68,9 @@ constexpr qreal windowFontPoints = platform::smallestCaptionPoints;
 // at 10 points.
 QFont largeBoxFont()
 {
-    const bool hasSystem = QFontDatabase::hasFamily(QStringLiteral("System"));
+    // Looked up in the list of families: hasFamily() would first ask the system for an alias.
+    const bool hasSystem =
+        QFontDatabase::families().contains(QStringLiteral("System"), Qt::CaseInsensitive);
     QFont font = hasSystem ? QFont(QStringLiteral("System"))
                            : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSizeF(hasSystem ? 9.75 : 10);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/windowfont.h"
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -14,10 +15,20 @@ QFont windowFont(qreal pointSize)
 {
     // Arial where Windows has it; its metric twin from fonts-liberation on Debian; Arimo, the
     // same design, where a Wine prefix or a lean system offers only that. Should none be
-    // there, the style hint keeps the stand-in a sans-serif.
+    // there, the style hint keeps the stand-in a sans-serif. The family is chosen once: a
+    // font that names several makes Qt work out fallbacks for each of them, at every size.
+    static const QString family = [] {
+        const QStringList installed = QFontDatabase::families();
+        for (const QString &name : {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                                    QStringLiteral("Arimo")}) {
+            if (installed.contains(name, Qt::CaseInsensitive))
+                return name;
+        }
+        return QString();
+    }();
     QFont font;
-    font.setFamilies(
-        {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
+    if (!family.isEmpty())
+        font.setFamily(family);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     return font;
