@@ -2,10 +2,14 @@
 // A reference for start-up, not a target: a window of the program's size holding the same
 // kinds and number of controls as the real window (two multi-line boxes in a bold 10 point
 // font with their scroll bars, 13 buttons, 6 labels, 5 one-line boxes, a list, two white
-// framed panels), with their captions and places, but none of the program: no platform, no
-// line store, no record files. Shows, waits for exposure, quits, as bench_baseline does.
+// framed panels), with their captions and places, each caption in the program's font at the
+// largest size that fits (the program's own rule, so that both pay for it), but none of the
+// program: no platform, no line store, no record files. Shows, waits for exposure, quits, as
+// bench_baseline does.
 // The gap between it and bench_baseline is what Qt charges for such a window; the gap
 // between it and bench_startup is what the program adds.
+#include "platform/windowfont.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontDatabase>
@@ -15,6 +19,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QThread>
 #include <QWindow>
 
@@ -63,6 +69,15 @@ const Control controls[] = {
 };
 // clang-format on
 
+// The caption at the largest size that fits where the control shows it.
+void fitCaption(QWidget *widget, const QString &text, const QRectF &area, int flags)
+{
+    const qreal points =
+        platform::fittingCaptionPoints(text, area, flags, widget->devicePixelRatioF());
+    if (points > 0)
+        widget->setFont(platform::windowFont(points));
+}
+
 QWidget *create(const Control &control, QWidget *parent)
 {
     const QString text = QString::fromUtf16(control.text);
@@ -77,15 +92,29 @@ QWidget *create(const Control &control, QWidget *parent)
         box->setPlainText(text);
         return box;
     }
-    case Kind::Button:
-        return new QPushButton(text, parent);
+    case Kind::Button: {
+        auto *button = new QPushButton(text, parent);
+        button->setGeometry(control.pixels);
+        QStyleOptionButton option;
+        option.initFrom(button);
+        fitCaption(button, text,
+                   button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button),
+                   Qt::AlignCenter | Qt::TextWordWrap);
+        return button;
+    }
     case Kind::Label: {
         auto *label = new QLabel(text, parent);
+        label->setGeometry(control.pixels);
         label->setWordWrap(true);
+        fitCaption(label, text, label->contentsRect(), Qt::AlignLeft | Qt::TextWordWrap);
         return label;
     }
-    case Kind::LineEdit:
-        return new QLineEdit(text, parent);
+    case Kind::LineEdit: {
+        auto *line = new QLineEdit(text, parent);
+        line->setGeometry(control.pixels);
+        fitCaption(line, text, line->contentsRect().adjusted(3, 2, -3, -2), Qt::AlignLeft);
+        return line;
+    }
     case Kind::List:
         return new QListWidget(parent);
     case Kind::Panel: {
@@ -107,6 +136,7 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QWidget window;
+    window.setFont(platform::windowFont(platform::smallestCaptionPoints));
     window.resize(725, 566);
     for (const Control &control : controls)
         create(control, &window)->setGeometry(control.pixels);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -82,7 +83,8 @@ inline void ratioRow(const std::string &figure, double ratio, double limit)
     std::string shown = fixed(ratio, 2);
     if (!met && shown == fixed(limit, 2))
         shown = fixed(ratio, 3);
-    row(figure, shown + "×", "≤ " + fixed(limit, 1) + "×", met ? "yes" : "no");
+    const int limitDecimals = std::fabs(limit * 10 - std::round(limit * 10)) < 1e-9 ? 1 : 2;
+    row(figure, shown + "×", "≤ " + fixed(limit, limitDecimals) + "×", met ? "yes" : "no");
 }
 
 } // namespace bench

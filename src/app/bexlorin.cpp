@@ -3,7 +3,9 @@
 
 #include "app/assignmentstart.h"
 #include "app/boxtext.h"
+#include "app/focusring.h"
 #include "app/runsetup.h"
+#include "app/spokenstatus.h"
 #include "bank/assignmentcontent.h"
 #include "bank/markup.h"
 #include "cycle/linebreaks.h"
@@ -26,6 +28,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyleOptionFrame>
 #include <QTimer>
 
 #include <utility>
@@ -58,16 +61,16 @@ QRect pixelsFromTwips(const QRect &twips)
             twips.height() / twipsPerPixel};
 }
 
-// The size at which every caption of the layout fits its control, wrapped where the control
-// has room for more lines. At 7.5 points "pend exp" already needs two lines of 11.6 pixels
-// where its button has 23 inside.
-constexpr qreal windowFontPoints = 7;
+// The window's own size: the captions that fit at no size keep it.
+constexpr qreal windowFontPoints = platform::smallestCaptionPoints;
 
 // "System", bold, 9.75 points; where the platform has no such font, its general font in bold
 // at 10 points.
 QFont largeBoxFont()
 {
-    const bool hasSystem = QFontDatabase::hasFamily(QStringLiteral("System"));
+    // Looked up in the list of families: hasFamily() would first ask the system for an alias.
+    const bool hasSystem =
+        QFontDatabase::families().contains(QStringLiteral("System"), Qt::CaseInsensitive);
     QFont font = hasSystem ? QFont(QStringLiteral("System"))
                            : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSizeF(hasSystem ? 9.75 : 10);
@@ -112,6 +115,36 @@ void prepare(QLabel *label, const QString &text)
 }
 void prepare(QListWidget *, const QString &) {}
 void prepare(routines::PictureBox *, const QString &) {}
+
+// Where a control shows its caption or initial text, and how the text is laid out there.
+struct CaptionPlace
+{
+    QString text;
+    QRectF area;
+    int flags = 0;
+};
+
+CaptionPlace captionPlace(QWidget *control)
+{
+    if (auto *button = qobject_cast<CaptionButton *>(control))
+        return {button->text(), button->captionArea(), CaptionButton::captionFlags};
+    if (auto *label = qobject_cast<QLabel *>(control))
+        return {label->text(), label->contentsRect(),
+                int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0)};
+    if (auto *line = qobject_cast<QLineEdit *>(control)) {
+        QStyleOptionFrame option;
+        option.initFrom(line);
+        option.rect = line->contentsRect();
+        option.lineWidth = line->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, line);
+        // QLineEdit keeps 2 pixels clear on either side of its text, 1 above and below.
+        const QRect area = line->style()
+                               ->subElementRect(QStyle::SE_LineEditContents, &option, line)
+                               .marginsRemoved(line->textMargins())
+                               .adjusted(2, 1, -2, -1);
+        return {line->text(), area, int(Qt::AlignLeft | Qt::AlignVCenter)};
+    }
+    return {};
+}
 
 // Creates the control of a member's own type and stores it in that member.
 class ControlSlot
@@ -161,14 +194,21 @@ Bexlorin::Bexlorin(platform::Platform &platform, QStringList bankContent, QWidge
     , bankContent_(std::move(bankContent))
 {
     setWindowTitle(QStringLiteral("Form1"));
+    // Screen readers name the window by the program, as its prompts are captioned.
+    setAccessibleName(QStringLiteral("Bexlorin"));
     setFont(platform::windowFont(windowFontPoints));
     resize(clientTwips / twipsPerPixel);
     buildControls();
     nameControlsForScreenReaders();
+    sizeCaptions();
     connectHandlers();
 }
 
-Bexlorin::~Bexlorin() = default;
+Bexlorin::~Bexlorin()
+{
+    if (spokenStatus_)
+        QAccessible::deleteAccessibleInterface(spokenStatus_);
+}
 
 void Bexlorin::buildControls()
 {
@@ -223,6 +263,13 @@ void Bexlorin::buildControls()
         previous = control;
     }
 
+    // Every control that takes the focus shows it plainly.
+    auto *focusRing = new FocusRing(this);
+    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (control->focusPolicy() & Qt::TabFocus)
+            focusRing->watch(control);
+    }
+
     tmr_pend_exp = new QTimer(this);
     tmr_pend_exp->setObjectName(QStringLiteral("tmr_pend_exp"));
     tmr_pend_exp->setInterval(timerIntervalMs);
@@ -257,6 +304,30 @@ void Bexlorin::nameControlsForScreenReaders()
     }
     for (std::size_t i = 0; i < txt_parameter.size(); ++i)
         txt_parameter[i]->setAccessibleName(lbl_parameter[i]->text());
+}
+
+// Each caption at the largest size that fits its control, up to the size of the system's
+// dialog text. A caption that fits at no size keeps the window's 7 points and is shown whole
+// as a tooltip and to screen readers, as is one that the window's edge cuts off.
+void Bexlorin::sizeCaptions()
+{
+    const qreal scale = devicePixelRatioF();
+    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const CaptionPlace place = captionPlace(control);
+        if (place.text.isEmpty())
+            continue;
+        const qreal points =
+            platform::fittingCaptionPoints(place.text, place.area, place.flags, scale);
+        if (points > 0)
+            control->setFont(platform::windowFont(points));
+        if (points == 0 || !rect().contains(control->geometry())) {
+            // A box's text is the student's: the box is told by its name instead.
+            const QString whole =
+                qobject_cast<QLineEdit *>(control) ? control->accessibleName() : place.text;
+            control->setToolTip(whole);
+            control->setAccessibleDescription(whole);
+        }
+    }
 }
 
 void Bexlorin::connectHandlers()
@@ -496,8 +567,11 @@ void Bexlorin::cmdNextQuestion_Click()
     }
     displayText = expandLineBreaks(displayText);
     questionBoxText = boxText(txt_question) + displayText;
+    const QString shown = app::boxtext::shown(displayText).trimmed();
     displayText.clear();
     setBoxText(txt_question, questionBoxText);
+    if (!shown.isEmpty())
+        announce(shown);
 }
 
 QString Bexlorin::expandLineBreaks(const QString &text) const
@@ -514,7 +588,7 @@ void Bexlorin::cmd_enter_response_Click()
 {
     if (boxText(txt_answer) == run_.instructionsText) {
         emptyBothBoxes();
-        return;
+        return announce(QStringLiteral("Boxes emptied"));
     }
     reader_.instructionsPending = false;
     questionBoxText = boxText(txt_answer);
@@ -554,6 +628,7 @@ void Bexlorin::cmd_enter_response_Click()
     if (auto failure = files.append({master, send}))
         return reportUnrecorded(*failure);
     emptyBothBoxes();
+    announce(QStringLiteral("Response recorded"));
 }
 
 void Bexlorin::rateSelfCritique()
@@ -576,6 +651,7 @@ QString Bexlorin::askForStorableRating(const QString &prompt)
 void Bexlorin::cmd_clear_answer_box_Click()
 {
     setBoxText(txt_answer, QString());
+    announce(QStringLiteral("Answer box emptied"));
 }
 
 // ---- Notes and viewers ----------------------------------------------------------------------
@@ -584,7 +660,7 @@ void Bexlorin::cmd_save_as_notes_Click()
 {
     if (boxText(txt_answer) == run_.instructionsText) {
         emptyBothBoxes();
-        return;
+        return announce(QStringLiteral("Boxes emptied"));
     }
     reader_.instructionsPending = false;
     const QString notesLine = records::notesLine(boxText(txt_answer));
@@ -605,32 +681,40 @@ void Bexlorin::cmd_save_as_notes_Click()
     if (auto failure = files.openAndAppend(records))
         return reportUnrecorded(*failure);
     emptyBothBoxes();
+    announce(QStringLiteral("Note saved"));
 }
 
 void Bexlorin::cmd_display_note_file_Click()
 {
-    appendFileToQuestionBox(run_.notesFileName,
-                            QStringLiteral("There are no notes yet: your notes file is made the "
-                                           "first time you click \"Save as Notes\"."));
+    if (appendFileToQuestionBox(run_.notesFileName,
+                                QStringLiteral("There are no notes yet: your notes file is made "
+                                               "the first time you click \"Save as Notes\".")))
+        announce(QStringLiteral("Notes shown in the question box"));
 }
 
 void Bexlorin::cmd_displayCumulativeText_Click()
 {
-    appendFileToQuestionBox(run_.sendFileName,
-                            QStringLiteral("Your send file cannot be found. It should be at ") +
-                                QDir::toNativeSeparators(run_.sendFileName) + u'.');
+    if (appendFileToQuestionBox(run_.sendFileName,
+                                QStringLiteral("Your send file cannot be found. It should be at ") +
+                                    QDir::toNativeSeparators(run_.sendFileName) + u'.'))
+        announce(QStringLiteral("Send file shown in the question box"));
 }
 
-void Bexlorin::appendFileToQuestionBox(const QString &path, const QString &missingMessage)
+bool Bexlorin::appendFileToQuestionBox(const QString &path, const QString &missingMessage)
 {
     QFile file(path);
-    if (!file.exists())
-        return platform_.showMessage(missingMessage);
-    if (!file.open(QIODevice::ReadOnly))
-        return platform_.showMessage(QStringLiteral("The file ") + QDir::toNativeSeparators(path) +
-                                     QStringLiteral(" cannot be read: ") + file.errorString());
+    if (!file.exists()) {
+        platform_.showMessage(missingMessage);
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        platform_.showMessage(QStringLiteral("The file ") + QDir::toNativeSeparators(path) +
+                              QStringLiteral(" cannot be read: ") + file.errorString());
+        return false;
+    }
     const QString lines = records::viewerText(records::codepage::decode(file.readAll()));
     setBoxText(txt_question, boxText(txt_question) + lines);
+    return true;
 }
 
 // ---- Routines, pictures and timer -----------------------------------------------------------
@@ -682,6 +766,16 @@ void Bexlorin::emptyBothBoxes()
 {
     setBoxText(txt_question, QString());
     setBoxText(txt_answer, QString());
+}
+
+void Bexlorin::announce(const QString &text)
+{
+    // Nobody listens when no assistive technology is running: nothing to make then.
+    if (!QAccessible::isActive())
+        return;
+    if (!spokenStatus_)
+        spokenStatus_ = SpokenStatus::create(this);
+    SpokenStatus::say(spokenStatus_, text);
 }
 
 void Bexlorin::reportUnrecorded(const records::RecordFailure &failure)

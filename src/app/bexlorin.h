@@ -7,6 +7,7 @@
 #include "bank/linestore.h"
 #include "cycle/questionreader.h"
 
+#include <QAccessible>
 #include <QStringList>
 #include <QWidget>
 
@@ -108,6 +109,7 @@ private:
 
     void buildControls();
     void nameControlsForScreenReaders();
+    void sizeCaptions();
     void connectHandlers();
     // The event boundary: no handler runs once the program has ended, and nothing thrown
     // inside a handler crosses into Qt's event loop. True when the handler ran to its end.
@@ -131,9 +133,12 @@ private:
     static QString boxText(const QPlainTextEdit *box);
     static void setBoxText(QPlainTextEdit *box, const QString &text);
     void emptyBothBoxes();
+    // Tells a screen reader what a command produced, without moving the focus.
+    void announce(const QString &text);
     // A record that did not reach its files: say so; the boxes keep what was typed.
     void reportUnrecorded(const records::RecordFailure &failure);
-    void appendFileToQuestionBox(const QString &path, const QString &missingMessage);
+    // False when the file could not be shown (the student has been told why).
+    bool appendFileToQuestionBox(const QString &path, const QString &missingMessage);
 
     platform::Platform &platform_;
     QStringList bankContent_;
@@ -143,4 +148,5 @@ private:
     QString questionBoxText;
     QString selfCritiqueRating;
     bool ended_ = false;
+    QAccessible::Id spokenStatus_ = 0; // made at the first announcement
 };

@@ -27,14 +27,42 @@ void CaptionButton::paintEvent(QPaintEvent *)
     painter.drawText(captionArea(), captionFlags, text());
 }
 
+namespace {
+bool clicks(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+}
+} // namespace
+
 void CaptionButton::keyPressEvent(QKeyEvent *event)
 {
-    // A held key clicks once: its repeats would otherwise record a response again and again.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (!event->isAutoRepeat())
-            click();
-        event->accept();
+    if (!clicks(event->key()))
+        return QPushButton::keyPressEvent(event);
+    event->accept();
+    if (pressedKey_ != 0 || platform::isRepeat(*event, lastRelease_))
         return;
-    }
-    QPushButton::keyPressEvent(event);
+    pressedKey_ = event->key();
+    setDown(true);
+}
+
+void CaptionButton::keyReleaseEvent(QKeyEvent *event)
+{
+    if (!clicks(event->key()))
+        return QPushButton::keyReleaseEvent(event);
+    event->accept();
+    if (event->isAutoRepeat())
+        return;
+    lastRelease_.note(*event);
+    if (event->key() != pressedKey_)
+        return;
+    pressedKey_ = 0;
+    setDown(false);
+    click();
+}
+
+void CaptionButton::focusOutEvent(QFocusEvent *event)
+{
+    // A key released elsewhere clicks nothing here.
+    pressedKey_ = 0;
+    QPushButton::focusOutEvent(event);
 }

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/keyrepeat.h"
+
 #include <QPushButton>
 
 // A command button whose caption wraps onto several lines, centred, as the window's small
-// buttons need ("Next Question / Answer" in a button 65 pixels wide). Return and Enter click
-// it when it has the focus, as Space does.
+// buttons need ("Next Question / Answer" in a button 65 pixels wide). Return, keypad Enter
+// and Space click it when they are released after being pressed on it: a held key clicks
+// once, whatever the system says about its repeats.
 class CaptionButton : public QPushButton
 {
     Q_OBJECT
@@ -20,4 +23,11 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    // The clicking key pressed on this button and not yet released, or 0.
+    int pressedKey_ = 0;
+    platform::LastRelease lastRelease_;
 };

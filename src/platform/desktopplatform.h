@@ -6,6 +6,8 @@
 
 #include <QPointer>
 
+#include <memory>
+
 class QWidget;
 
 namespace platform {
@@ -14,6 +16,10 @@ namespace platform {
 class DesktopPlatform final : public Platform
 {
 public:
+    // Construct after the QApplication: it watches the keyboard from then on.
+    DesktopPlatform();
+    ~DesktopPlatform() override;
+
     // Messages are shown over this window once it exists (prompts keep their own place).
     void setMessageParent(QWidget *window);
 
@@ -32,7 +38,10 @@ protected:
     void requestExit() override;
 
 private:
+    class HeldKeys;
+
     RandomGenerator random_;
+    std::unique_ptr<HeldKeys> heldKeys_;
     QPointer<QWidget> messageParent_;
 };
 

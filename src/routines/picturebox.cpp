@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "routines/picturebox.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -10,11 +11,23 @@ namespace routines {
 
 namespace {
 constexpr double twipsPerPixel = 15.0;
+
+// A picture box is a picture to assistive technology. As a plain frame it would be announced
+// as a frame, which AT-SPI takes for a window of its own, and screen readers say nothing.
+QAccessibleInterface *pictureInterface(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(PictureBox::staticMetaObject.className()) && object &&
+        object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
+    return nullptr;
 }
+} // namespace
 
 PictureBox::PictureBox(QWidget *parent)
     : QFrame(parent)
 {
+    static const bool spokenAsPicture = (QAccessible::installFactory(pictureInterface), true);
+    Q_UNUSED(spokenAsPicture);
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
     setFocusPolicy(Qt::StrongFocus);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "app/captionbutton.h"
 #include "app/runsetup.h"
 #include "platform/desktopplatform.h"
 #include "records/codepage.h"
@@ -24,6 +25,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -72,18 +74,38 @@ CaptionSpace captionSpace(QWidget *control)
     return {area, int(Qt::AlignLeft | Qt::AlignVCenter)};
 }
 
-// The caption laid out in device pixels: the control's font at the screen's scale in the
-// control's space at that scale, so a high-density screen is measured as it draws.
-bool captionFits(QWidget *control, const QString &caption, QString *detail)
+// The caption laid out as Qt draws it: lines broken with the metrics of the logical size,
+// glyphs drawn at the device's, so on a high-density screen it must fit by both.
+bool captionFits(QWidget *control, const QString &caption, qreal points, QString *detail)
 {
-    const qreal scale = control->devicePixelRatioF();
     const CaptionSpace space = captionSpace(control);
-    QFont font = control->font();
-    font.setPointSizeF(font.pointSizeF() * scale);
-    const QRectF area(QPointF(space.rect.topLeft()) * scale, QSizeF(space.rect.size()) * scale);
-    const QRectF used = QFontMetricsF(font).boundingRect(area, space.flags, caption);
-    QDebug(detail) << caption << "needs" << used << "in" << area;
-    return area.contains(used);
+    for (const qreal scale : {qreal(1), control->devicePixelRatioF()}) {
+        QFont font = control->font();
+        font.setPointSizeF(points * scale);
+        const QRectF area(QPointF(space.rect.topLeft()) * scale, QSizeF(space.rect.size()) * scale);
+        const QRectF used = QFontMetricsF(font).boundingRect(area, space.flags, caption);
+        QDebug(detail) << caption << points << "pt needs" << used << "in" << area;
+        if (!area.contains(used))
+            return false;
+    }
+    return true;
+}
+
+// Relative luminance and contrast ratio as the web's accessibility guidelines define them.
+double luminance(QRgb colour)
+{
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(colour)) + 0.7152 * channel(qGreen(colour)) +
+           0.0722 * channel(qBlue(colour));
+}
+double contrast(QRgb a, QRgb b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // The window shown and active, so that keys move the focus as they do for the student.
@@ -105,6 +127,13 @@ private:
     QString folder_;
 
 private slots:
+    void initTestCase()
+    {
+        // Under X the accessibility bridge starts when it has found the bus.
+        if (QGuiApplication::platformName() == u"xcb")
+            QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(), 30000);
+    }
+
     void init()
     {
         QVERIFY(scratch_.isValid());
@@ -225,8 +254,6 @@ private slots:
             QCOMPARE(font.pointSizeF(), 9.75);
         else
             QCOMPARE(font.pointSizeF(), 10.0);
-        // Every other control keeps the window's font.
-        QCOMPARE(window.cmd_quit->font(), window.font());
     }
 
     void tabOrderFollowsTheTable()
@@ -269,12 +296,85 @@ private slots:
         if (!kind.contains(QStringLiteral("Button")) && kind != u"QLabel" && kind != u"QLineEdit")
             QSKIP("Its text is the student's, in a box that scrolls");
 
+        // Each caption at the largest size, in quarter points, at which it fits, between 7
+        // points and the size of the system's dialog text.
         QWidget *control = window.findChild<QWidget *>(name);
+        const qreal points = control->font().pointSizeF();
+        const qreal largest =
+            std::max(7.0, std::floor(QFontInfo(QApplication::font()).pointSizeF() * 4) / 4);
+        QVERIFY2(points >= 7 && points <= largest, qPrintable(QString::number(points)));
         QString detail;
-        const bool fits = captionFits(control, text, &detail);
-        if (squeezed.contains(name))
-            QEXPECT_FAIL("", "squeezed by the layout", Continue);
-        QVERIFY2(fits, qPrintable(detail));
+        const bool fitsAtSeven = captionFits(control, text, 7, &detail);
+        QCOMPARE(fitsAtSeven, !squeezed.contains(name));
+        if (!fitsAtSeven) {
+            // Nothing fits: the window's 7 points, and the whole caption (for a box, its
+            // name) as a tooltip and to screen readers.
+            QCOMPARE(points, 7.0);
+            const QString whole = kind == u"QLineEdit" ? control->accessibleName() : text;
+            QCOMPARE(control->toolTip(), whole);
+            QCOMPARE(control->accessibleDescription(), whole);
+            return;
+        }
+        QVERIFY2(captionFits(control, text, points, &detail), qPrintable(detail));
+        if (points < largest)
+            QVERIFY2(!captionFits(control, text, points + 0.25, &detail), qPrintable(detail));
+        // A caption the window's edge cuts is shown whole as a tooltip.
+        if (!window.rect().contains(control->geometry()))
+            QCOMPARE(control->toolTip(), text);
+    }
+
+    // With the focus, a control gains a ring along its inside edge, at least 2 device pixels
+    // wide, whose every pixel has 3:1 contrast or more against the same pixel without the focus
+    // and against the window's background (at scale 1 and 2).
+    void focusIsVisible_data() { controls_data(); }
+    void focusIsVisible()
+    {
+        QFETCH(QString, name);
+        FakePlatform platform;
+        Bexlorin window(platform);
+        QWidget *control = window.findChild<QWidget *>(name);
+        if (!(control->focusPolicy() & Qt::TabFocus))
+            QSKIP("Never takes the focus");
+        QVERIFY(showActive(window));
+        // The focus first on a control that touches no other.
+        (control == window.Picture2 ? window.Picture1 : window.Picture2)->setFocus();
+        const qreal scale = window.devicePixelRatioF();
+        const QRgb background = window.palette().color(QPalette::Window).rgb();
+        // Across the middle of each side inside the window.
+        const QRect box(control->pos() * scale, control->size() * scale); // device pixels
+        const std::pair<QPoint, QPoint> sides[] = {// outermost pixel, one step inwards
+                                                   {{box.center().x(), box.top()}, {0, 1}},
+                                                   {{box.center().x(), box.bottom()}, {0, -1}},
+                                                   {{box.left(), box.center().y()}, {1, 0}},
+                                                   {{box.right(), box.center().y()}, {-1, 0}}};
+        // Where a neighbour lies over the control, the ring covers the neighbour's pixels.
+        const auto shown = [&](QPoint device) {
+            return window.childAt(int(device.x() / scale), int(device.y() / scale)) == control;
+        };
+        QList<bool> uncovered;
+        for (const auto &[edge, inward] : sides)
+            uncovered << shown(edge + inward);
+        const QImage without = window.grab().toImage();
+        control->setFocus();
+        QVERIFY(control->hasFocus());
+        const QImage with = window.grab().toImage();
+
+        int seen = 0;
+        for (int side = 0; side < 4; ++side) {
+            const auto &[edge, inward] = sides[side];
+            if (!with.rect().contains(edge + inward * 2))
+                continue;
+            ++seen;
+            for (int depth = 0; depth < 2; ++depth) {
+                const QPoint at = edge + inward * depth;
+                const QString where = QStringLiteral(" at %1,%2").arg(at.x()).arg(at.y());
+                if (uncovered[side])
+                    QVERIFY2(contrast(with.pixel(at), without.pixel(at)) >= 3.0,
+                             qPrintable(QStringLiteral("against no focus") + where));
+                QVERIFY2(contrast(with.pixel(at), background) >= 3.0, qPrintable(where));
+            }
+        }
+        QVERIFY(seen >= 2);
     }
 
     void tabWalksTheFocusOrder()
@@ -311,36 +411,129 @@ private slots:
         QCOMPARE(window.txt_answer->toPlainText(), QStringLiteral("12"));
     }
 
-    void returnAndEnterClickTheFocusedButton_data()
+    // A key held on a button: one press, repeats as the systems send them, one release.
+    void aHeldKeyClicksOnceOnRelease_data()
     {
+        QTest::addColumn<QString>("button");
         QTest::addColumn<int>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
-        QTest::newRow("Enter on the keypad")
-            << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
-    }
-    void returnAndEnterClickTheFocusedButton()
-    {
-        QFETCH(int, key);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        Session run(folder_, standardAnswers());
-        QVERIFY(showActive(*run.window));
-        run.type(QStringLiteral("typed"));
-        QPushButton *clear = run.window->cmd_clear_answer_box;
-        clear->setFocus();
-        QSignalSpy clicks(clear, &QPushButton::clicked);
-
-        // Held down: the first press clicks, its repeats do not.
-        QWidget *focused = run.window->focusWidget();
-        QCOMPARE(focused, clear);
-        for (bool repeat : {false, true, true}) {
-            QKeyEvent press(QEvent::KeyPress, key, modifiers, QString(u'\r'), repeat);
-            QApplication::sendEvent(focused, &press);
+        QTest::addColumn<QString>("repeats");
+        const std::pair<const char *, int> keys[] = {
+            {"Return", Qt::Key_Return}, {"keypad Enter", Qt::Key_Enter}, {"Space", Qt::Key_Space}};
+        for (const char *button : {"cmd_enter_response", "cmdNextQuestion", "cmd_save_as_notes"}) {
+            for (const auto &[keyName, key] : keys) {
+                for (const char *repeats : {"flagged", "unflagged", "release-press pairs"})
+                    QTest::addRow("%s, %s, %s", button, keyName, repeats)
+                        << QString::fromLatin1(button) << key << QString::fromLatin1(repeats);
+            }
         }
-        QKeyEvent release(QEvent::KeyRelease, key, modifiers, QString(u'\r'));
-        QApplication::sendEvent(focused, &release);
-        QCOMPARE(clicks.size(), 1);
-        QCOMPARE(run.answer(), QString());
+    }
+    void aHeldKeyClicksOnceOnRelease()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, key);
+        QFETCH(QString, repeats);
+        const QStringList answers = standardAnswers() << QStringLiteral("2") << QStringLiteral("3");
+        // What one click does, in a run of its own.
+        Session once(folder_ + QStringLiteral("once"), answers);
+        once.window->cmdNextQuestion->click();
+        once.type(QStringLiteral("typed"));
+        once.window->findChild<QPushButton *>(button)->click();
+
+        Session run(folder_, answers);
+        QVERIFY(showActive(*run.window));
+        run.window->cmdNextQuestion->click();
+        run.type(QStringLiteral("typed"));
+        auto *pressed = run.window->findChild<QPushButton *>(button);
+        pressed->setFocus();
+        QCOMPARE(run.window->focusWidget(), pressed);
+        const QByteArray before = fileBytes(run.window->runFields().masterFileName);
+        const QString questionBefore = run.question();
+        const auto send = [&](QEvent::Type type, quint64 time, bool flagged) {
+            const Qt::KeyboardModifiers modifiers =
+                key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+            QKeyEvent event(type, key, modifiers, QString(), flagged);
+            event.setTimestamp(time);
+            QApplication::sendEvent(run.window->focusWidget(), &event);
+        };
+        send(QEvent::KeyPress, 1000, false);
+        if (repeats == u"release-press pairs") {
+            // Repeats sent as a release and a press at one time, unflagged: the first release
+            // clicks, and the presses paired with it and the releases after it are repeats.
+            for (quint64 time = 1500; time < 3000; time += 33) {
+                send(QEvent::KeyRelease, time, false);
+                send(QEvent::KeyPress, time, false);
+            }
+        } else {
+            for (quint64 time = 1500; time < 3000; time += 33)
+                send(QEvent::KeyPress, time, repeats == u"flagged");
+            // Nothing happens before the key comes up.
+            QCOMPARE(fileBytes(run.window->runFields().masterFileName), before);
+            QCOMPARE(run.question(), questionBefore);
+        }
+        send(QEvent::KeyRelease, 3000, false);
+        QCOMPARE(run.window->lineStore().bankLineCount, once.window->lineStore().bankLineCount);
+        QCOMPARE(run.question(), once.question());
+        QCOMPARE(run.platform.promptsShown.size(), once.platform.promptsShown.size());
+        QCOMPARE(fileBytes(run.window->runFields().masterFileName),
+                 fileBytes(once.window->runFields().masterFileName));
+        QCOMPARE(fileBytes(run.window->runFields().notesFileName),
+                 fileBytes(once.window->runFields().notesFileName));
+    }
+
+    // A key already down when a prompt opens does not answer it, however the system repeats
+    // it; released and pressed afresh, it does.
+    void aHeldKeyCannotAnswerAPrompt_data()
+    {
+        QTest::addColumn<QString>("repeats");
+        QTest::newRow("flagged") << QStringLiteral("flagged");
+        QTest::newRow("unflagged") << QStringLiteral("unflagged");
+        QTest::newRow("release-press pairs") << QStringLiteral("release-press pairs");
+    }
+    void aHeldKeyCannotAnswerAPrompt()
+    {
+        QFETCH(QString, repeats);
+        platform::DesktopPlatform desktop;
+        QWidget window;
+        auto *button = new CaptionButton(QStringLiteral("Enter Response"), &window);
+        QString rating = QStringLiteral("not asked");
+        connect(button, &QPushButton::clicked, &window,
+                [&] { rating = desktop.prompt(QStringLiteral("Rate it")); });
+        QVERIFY(showActive(window));
+        button->setFocus();
+        const auto send = [&](QEvent::Type type, quint64 time, bool flagged) {
+            QKeyEvent event(type, Qt::Key_Return, Qt::NoModifier, QString(), flagged);
+            event.setTimestamp(time);
+            QWidget *focus = QApplication::focusWidget();
+            QApplication::sendEvent(focus ? focus : &window, &event);
+        };
+        bool openWhileHeld = false;
+        std::function<void()> hold = [&] {
+            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isAncestorOf(QApplication::focusWidget())) {
+                QTimer::singleShot(10, hold);
+                return;
+            }
+            dialog->setTextValue(QStringLiteral("2"));
+            for (quint64 time = 1500; time < 3000; time += 33) {
+                if (repeats == u"release-press pairs") {
+                    send(QEvent::KeyPress, time, false);
+                    send(QEvent::KeyRelease, time + 33, false);
+                } else {
+                    send(QEvent::KeyPress, time, repeats == u"flagged");
+                }
+            }
+            openWhileHeld = dialog->isVisible();
+            send(QEvent::KeyRelease, 3000, false);
+            send(QEvent::KeyPress, 4000, false);
+        };
+        QTimer::singleShot(0, hold);
+        send(QEvent::KeyPress, 1000, false);
+        if (repeats == u"release-press pairs")
+            send(QEvent::KeyRelease, 1500, false); // the first repeat's release clicks
+        else
+            button->click(); // the mouse, while Return is down
+        QVERIFY(openWhileHeld);
+        QCOMPARE(rating, QStringLiteral("2"));
     }
 
     void screenReadersNameEveryControl_data() { controls_data(); }
@@ -368,6 +561,64 @@ private slots:
         if (descriptions.contains(name))
             QVERIFY2(spoken->text(QAccessible::Description).contains(descriptions[name]),
                      qPrintable(spoken->text(QAccessible::Description)));
+        // Pictures are pictures, not frames (a window of its own to AT-SPI).
+        if (name.startsWith(u"Picture"))
+            QCOMPARE(spoken->role(), QAccessible::Graphic);
+        QCOMPARE(QAccessible::queryAccessibleInterface(&window)->text(QAccessible::Name),
+                 QStringLiteral("Bexlorin"));
+    }
+
+    // What a command produced reaches a screen reader while the focus stays on its button.
+    void commandsAreAnnounced_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("announced"); // "question" for the text the box gained
+        QTest::newRow("Next Question / Answer") << "cmdNextQuestion"
+                                                << "question";
+        QTest::newRow("Enter Response") << "cmd_enter_response"
+                                        << "Response recorded";
+        QTest::newRow("Save as Notes") << "cmd_save_as_notes"
+                                       << "Note saved";
+        QTest::newRow("display notes") << "cmd_display_note_file"
+                                       << "Notes shown in the question box";
+        QTest::newRow("display SEND file") << "cmd_displayCumulativeText"
+                                           << "Send file shown in the question box";
+        QTest::newRow("clear box") << "cmd_clear_answer_box"
+                                   << "Answer box emptied";
+    }
+    void commandsAreAnnounced()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, announced);
+        Session run(folder_, standardAnswers() << QStringLiteral("2"));
+        QVERIFY(showActive(*run.window));
+        run.window->cmdNextQuestion->click();
+        run.window->cmd_save_as_notes->click(); // a notes file to show
+        run.window->cmdNextQuestion->click();
+        run.type(QStringLiteral("typed"));
+        const QString before = run.question();
+
+        // Only a running accessibility bridge passes events on (tst_mainwindow_spoken).
+        if (!QAccessible::isActive())
+            QSKIP("No accessibility bridge on this platform");
+        static QStringList spoken;
+        spoken.clear();
+        QAccessible::installUpdateHandler([](QAccessibleEvent *event) {
+            QAccessibleInterface *said = event->accessibleInterface();
+            if (event->type() == QAccessible::ObjectShow && said &&
+                said->role() == QAccessible::Notification)
+                spoken.append(said->text(QAccessible::Name));
+        });
+        auto *pressed = run.window->findChild<QPushButton *>(button);
+        pressed->setFocus();
+        QTest::keyClick(pressed, Qt::Key_Space);
+        QAccessible::installUpdateHandler(nullptr);
+
+        if (announced == u"question")
+            announced = run.question().mid(before.size()).trimmed();
+        QVERIFY(!announced.isEmpty());
+        QCOMPARE(spoken, QStringList{announced});
+        QCOMPARE(run.window->focusWidget(), pressed);
     }
 
     void startUpState()
