@@ -150,6 +150,9 @@ class TestFaultKill : public QObject
 {
     Q_OBJECT
 
+public:
+    static void initMain() { testwait::raiseFunctionCeiling(20); }
+
 private:
     // Starts the child and waits until it reports, with a line on its output, that it has
     // reached the moment to be killed; false if it ends (or hangs) before that.
