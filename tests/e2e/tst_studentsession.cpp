@@ -221,10 +221,12 @@ private slots:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         // The server picks a free display itself and, once it takes connections, writes its
-        // number to the descriptor given (here its standard output).
+        // number to the descriptor given (here its standard output). Without -noreset it
+        // would start afresh each time its last client leaves, as every xdotool call that
+        // looks for the first window does, and a program connecting just then is turned away.
         xserver_.start(QStringLiteral("Xvfb"),
                        {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                        QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("-noreset"), QStringLiteral("-screen"), QStringLiteral("0"),
                         QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
                         QStringLiteral("tcp")});
         QVERIFY2(xserver_.waitForStarted(testwait::hangMs()), qPrintable(xserver_.errorString()));
