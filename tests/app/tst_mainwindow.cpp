@@ -6,6 +6,7 @@
 #include "records/linecoding.h"
 #include "routines/picturebox.h"
 #include "session.h"
+#include "testwait.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -113,7 +114,7 @@ bool showActive(QWidget &window)
 {
     window.show();
     window.activateWindow();
-    return QTest::qWaitForWindowActive(&window);
+    return QTest::qWaitForWindowActive(&window, testwait::hangMs());
 }
 
 } // namespace

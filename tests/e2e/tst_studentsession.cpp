@@ -5,9 +5,10 @@
 // build under Wine in a prefix of its own, keeping the default folder c:\tarnwick.
 #include "bank/assignmentcontent.h"
 #include "records/codepage.h"
+#include "testwait.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -17,10 +18,11 @@
 #include <QTest>
 #include <QThread>
 
+#include <functional>
+
 namespace {
 
 constexpr int twipsPerPixel = 15;
-constexpr int waitMs = 20000;
 
 // Where a click lands: the middle of a control's rectangle, given in twips as the window's
 // layout gives it, converted to client pixels.
@@ -51,8 +53,11 @@ class TestStudentSession : public QObject
 private:
     QTemporaryDir home_;
     QProcess xserver_;
+    QByteArray serverOutput_;
     QString display_;
     QProcess program_;
+    bool started_ = false;
+    QString why_;
     const QString windowsProgram_ = qEnvironmentVariable("BEXLORIN_WINDOWS_PROGRAM");
 
     bool underWine() const { return !windowsProgram_.isEmpty(); }
@@ -78,6 +83,40 @@ private:
         return env;
     }
 
+    // Empty while the X server (and the program, once started) runs; otherwise what ended,
+    // with the server's own words.
+    QString trouble()
+    {
+        if (xserver_.state() != QProcess::Running || xserver_.waitForFinished(0)) {
+            serverOutput_ += xserver_.readAllStandardError();
+            const QString how = xserver_.exitStatus() == QProcess::CrashExit
+                                    ? QStringLiteral("it crashed")
+                                    : QStringLiteral("exit code %1").arg(xserver_.exitCode());
+            return QStringLiteral("the X server ended (") + how + QStringLiteral("); it said: ") +
+                   QString::fromLocal8Bit(serverOutput_);
+        }
+        if (started_ && (program_.state() != QProcess::Running || program_.waitForFinished(0)))
+            return QStringLiteral("the program ended (exit code %1)").arg(program_.exitCode());
+        return {};
+    }
+
+    // Waits until `done` holds, checking between looks that the server and the program are
+    // still there; the ceiling only stops a hang. Each look is a round trip to the X server.
+    // When it gives up, why_ says what ended or what never came.
+    bool waitUntil(const std::function<bool()> &done, const QString &what)
+    {
+        const QDeadlineTimer ceiling(testwait::hangMs());
+        while (!done()) {
+            why_ = trouble();
+            if (why_.isEmpty() && ceiling.hasExpired())
+                why_ = what + QStringLiteral(": not within the ceiling");
+            if (!why_.isEmpty())
+                return false;
+            QThread::msleep(20);
+        }
+        return true;
+    }
+
     // Runs xdotool and returns what it printed.
     QString xdotool(const QStringList &arguments)
     {
@@ -85,9 +124,9 @@ private:
         tool.setProcessEnvironment(environment());
         tool.start(QStringLiteral("xdotool"), arguments);
         // A search that finds nothing exits with 1; anything else failing is worth a word.
-        if (!tool.waitForFinished(waitMs) ||
+        if (!tool.waitForFinished(testwait::hangMs()) ||
             (tool.exitCode() != 0 && arguments.first() != u"search"))
-            qWarning() << "xdotool" << arguments << tool.readAllStandardError();
+            qWarning() << "xdotool" << arguments << tool.readAllStandardError() << trouble();
         return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
     }
 
@@ -100,75 +139,32 @@ private:
 
     QString waitForWindow(const QString &title)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < waitMs) {
-            const QStringList found = visibleWindows(title);
-            if (!found.isEmpty())
-                return found.first();
-            QThread::msleep(25);
-        }
-        return {};
+        QStringList found;
+        waitUntil(
+            [&] {
+                found = visibleWindows(title);
+                return !found.isEmpty();
+            },
+            QStringLiteral("a window named ") + title);
+        return found.value(0);
     }
 
-    bool waitUntilGone(const QString &window, int ms)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (visibleWindows(QStringLiteral("Bexlorin")).contains(window)) {
-            if (clock.elapsed() > ms)
-                return false;
-            QThread::msleep(25);
-        }
-        return true;
-    }
-
-    // Answers one prompt: type into it, press Return, wait until it has gone. On a busy
-    // machine the first keys can reach the prompt before it has the focus; then the answer
-    // is typed again over whatever arrived.
+    // Answers one prompt: give it the focus, type into it, press Return, wait until it has
+    // gone.
     bool answerPrompt(const QString &text)
     {
         const QString prompt = waitForWindow(QStringLiteral("Bexlorin"));
         if (prompt.isEmpty())
             return false;
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), prompt});
-            xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("BackSpace")});
-            if (!text.isEmpty())
-                xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"),
-                         text});
-            xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-            if (waitUntilGone(prompt, attempt < 2 ? 3000 : waitMs))
-                return true;
-        }
-        return false;
-    }
-
-    // xdotool types a character that has no key by remapping a spare key on the fly, and the
-    // program may read the key before it learns of the new map. Keys of their own, mapped
-    // before the program starts, take that race away.
-    void giveKeysTo(const QStringList &keysyms)
-    {
-        QProcess keymap;
-        keymap.setProcessEnvironment(environment());
-        keymap.start(QStringLiteral("xmodmap"), {QStringLiteral("-pke")});
-        QVERIFY(keymap.waitForFinished(waitMs));
-        QStringList spare;
-        for (const QString &line :
-             QString::fromLatin1(keymap.readAllStandardOutput()).split(u'\n')) {
-            const QStringList words = line.simplified().split(u' ');
-            if (words.size() == 3 && words[0] == u"keycode" && words[2] == u"=" &&
-                words[1].toInt() > 8)
-                spare.append(words[1]);
-        }
-        QVERIFY(spare.size() >= keysyms.size());
-        QStringList expressions;
-        for (qsizetype i = 0; i < keysyms.size(); ++i)
-            expressions << QStringLiteral("-e")
-                        << QStringLiteral("keycode %1 = %2").arg(spare[i], keysyms[i]);
-        keymap.start(QStringLiteral("xmodmap"), expressions);
-        QVERIFY(keymap.waitForFinished(waitMs));
-        QCOMPARE(keymap.exitCode(), 0);
+        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), prompt});
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("BackSpace")});
+        if (!text.isEmpty())
+            xdotool(
+                {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"), text});
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        return waitUntil(
+            [&] { return !visibleWindows(QStringLiteral("Bexlorin")).contains(prompt); },
+            QStringLiteral("the prompt's end after \"") + text + u'"');
     }
 
     void click(const QString &window, QPoint at)
@@ -185,26 +181,26 @@ private:
         xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"), text});
     }
 
-    // Types letters that have no key of their own. Wine drops remapped keys, so there they go
-    // through the clipboard, as a student pasting them would.
-    void typeLetters(const QString &text, const QStringList &keysyms)
+    // Pastes letters that have no key of their own, as a student would: xdotool would type
+    // them on a key it remaps on the fly, which the program may read before or after the
+    // remapping, and Wine drops such keys altogether.
+    void pasteLetters(const QString &text)
     {
-        if (!underWine()) {
-            xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"),
-                                QStringLiteral("50")} +
-                    keysyms);
-            return;
-        }
-        QProcess clipboard;
-        clipboard.setProcessEnvironment(environment());
+        const QStringList clipboard{QStringLiteral("-selection"), QStringLiteral("clipboard")};
+        QProcess copy;
+        copy.setProcessEnvironment(environment());
         // xclip stays behind to serve the clipboard; it ends with the X server.
-        clipboard.start(
-            QStringLiteral("xclip"),
-            {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
-        QVERIFY(clipboard.waitForStarted());
-        clipboard.write(text.toUtf8());
-        clipboard.closeWriteChannel();
-        QVERIFY(clipboard.waitForFinished(waitMs));
+        copy.start(QStringLiteral("xclip"), clipboard + QStringList{QStringLiteral("-i")});
+        QVERIFY(copy.waitForStarted(testwait::hangMs()));
+        copy.write(text.toUtf8());
+        copy.closeWriteChannel();
+        QVERIFY(copy.waitForFinished(testwait::hangMs()));
+        // Read it back, so that the clipboard holds the text before the keys are sent.
+        QProcess look;
+        look.setProcessEnvironment(environment());
+        look.start(QStringLiteral("xclip"), clipboard + QStringList{QStringLiteral("-o")});
+        QVERIFY(look.waitForFinished(testwait::hangMs()));
+        QCOMPARE(QString::fromUtf8(look.readAllStandardOutput()), text);
         xdotool({QStringLiteral("key"), QStringLiteral("ctrl+v")});
     }
 
@@ -212,9 +208,9 @@ private slots:
     void initTestCase()
     {
         QStringList tools{QStringLiteral("Xvfb"), QStringLiteral("xdotool"),
-                          QStringLiteral("xmodmap")};
+                          QStringLiteral("xclip")};
         if (underWine())
-            tools << QStringLiteral("wine") << QStringLiteral("xclip");
+            tools << QStringLiteral("wine");
         for (const QString &tool : std::as_const(tools)) {
             if (QStandardPaths::findExecutable(tool).isEmpty())
                 QFAIL(qPrintable(tool + QStringLiteral(" is missing: run scripts/install-deps")));
@@ -224,18 +220,25 @@ private slots:
         QFile::setPermissions(home_.path() + QStringLiteral("/runtime"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-        // A display number nobody holds, then wait for the server's socket.
-        int number = 90 + int(QCoreApplication::applicationPid() % 100);
-        while (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
-            ++number;
-        display_ = u':' + QString::number(number);
+        // The server picks a free display itself and, once it takes connections, writes its
+        // number to the descriptor given (here its standard output). Without -noreset it
+        // would start afresh each time its last client leaves, as every xdotool call that
+        // looks for the first window does, and a program connecting just then is turned away.
         xserver_.start(QStringLiteral("Xvfb"),
-                       {display_, QStringLiteral("-screen"), QStringLiteral("0"),
+                       {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                        QStringLiteral("-noreset"), QStringLiteral("-screen"), QStringLiteral("0"),
                         QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
                         QStringLiteral("tcp")});
-        QVERIFY(xserver_.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)),
-                                 waitMs);
+        QVERIFY2(xserver_.waitForStarted(testwait::hangMs()), qPrintable(xserver_.errorString()));
+        while (!xserver_.canReadLine() && xserver_.waitForReadyRead(testwait::hangMs())) {
+        }
+        const QByteArray number = xserver_.readLine().trimmed();
+        bool isNumber = false;
+        number.toUInt(&isNumber);
+        QVERIFY2(isNumber, qPrintable(QStringLiteral("Xvfb reported no display: ") +
+                                      QString::fromLocal8Bit(xserver_.readAllStandardError())));
+        display_ = u':' + QString::fromLatin1(number);
+        QVERIFY2(trouble().isEmpty(), qPrintable(trouble()));
 
         if (underWine()) {
             // A new prefix takes a while to make; the prompts' waits are not meant for that.
@@ -245,7 +248,7 @@ private slots:
             prepare.start(QFileInfo(QStringLiteral(BEXLORIN_WINE_RUN))
                               .dir()
                               .filePath(QStringLiteral("wine-prefix")));
-            QVERIFY(prepare.waitForFinished(180000));
+            QVERIFY(prepare.waitForFinished(testwait::hangMs(3)));
             QCOMPARE(prepare.exitCode(), 0);
         }
     }
@@ -261,7 +264,7 @@ private slots:
             QProcess server;
             server.setProcessEnvironment(environment());
             server.start(QStringLiteral("wineserver"), {QStringLiteral("-k")});
-            server.waitForFinished(waitMs);
+            server.waitForFinished(testwait::hangMs());
         }
         xserver_.terminate();
         xserver_.waitForFinished();
@@ -276,28 +279,30 @@ private slots:
         if (!underWine())
             QVERIFY(QDir().mkdir(folder));
 
+        QVERIFY2(trouble().isEmpty(), qPrintable(trouble()));
         program_.setProcessEnvironment(environment());
         program_.setProcessChannelMode(QProcess::ForwardedChannels);
         if (underWine())
             program_.start(QStringLiteral(BEXLORIN_WINE_RUN), {windowsProgram_});
         else
             program_.start(QStringLiteral(BEXLORIN_PROGRAM), {});
-        QVERIFY(program_.waitForStarted());
+        QVERIFY(program_.waitForStarted(testwait::hangMs()));
+        started_ = true;
 
         // The four start-up prompts come before any main window.
-        QVERIFY(answerPrompt(QStringLiteral("Student One")));
+        QVERIFY2(answerPrompt(QStringLiteral("Student One")), qPrintable(why_));
         QVERIFY(visibleWindows(QStringLiteral("Form1")).isEmpty());
         if (underWine()) {
             QVERIFY(QFileInfo(folder).isDir());
             QVERIFY(QDir(folder).isEmpty());
-            QVERIFY(answerPrompt(QString()));
+            QVERIFY2(answerPrompt(QString()), qPrintable(why_));
         } else {
-            QVERIFY(answerPrompt(QStringLiteral("1")));
-            QVERIFY(answerPrompt(folder));
+            QVERIFY2(answerPrompt(QStringLiteral("1")), qPrintable(why_));
+            QVERIFY2(answerPrompt(folder), qPrintable(why_));
         }
-        QVERIFY(answerPrompt(QStringLiteral("1")));
+        QVERIFY2(answerPrompt(QStringLiteral("1")), qPrintable(why_));
         const QString window = waitForWindow(QStringLiteral("Form1"));
-        QVERIFY(!window.isEmpty());
+        QVERIFY2(!window.isEmpty(), qPrintable(why_));
         QVERIFY(xdotool({QStringLiteral("getwindowgeometry"), window})
                     .contains(QStringLiteral("Geometry: 725x566")));
         xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
@@ -305,10 +310,9 @@ private slots:
         // A question, a response and its confidence.
         click(window, nextQuestion);
         typeIntoAnswerBox(window, QStringLiteral("A = 4 m * 3 m = 12 m^2, caf"));
-        typeLetters(QStringLiteral("\u00e9 \u00b0"),
-                    {QStringLiteral("eacute"), QStringLiteral("space"), QStringLiteral("degree")});
+        pasteLetters(QStringLiteral("\u00e9 \u00b0"));
         click(window, enterResponse);
-        QVERIFY(answerPrompt(QStringLiteral("2")));
+        QVERIFY2(answerPrompt(QStringLiteral("2")), qPrintable(why_));
 
         // The worked answer, a critique and its rating.
         click(window, nextQuestion);
@@ -316,7 +320,7 @@ private slots:
         // Tab leaves the box and types nothing: the recorded critique below has no tab.
         xdotool({QStringLiteral("key"), QStringLiteral("Tab")});
         click(window, enterResponse);
-        QVERIFY(answerPrompt(QStringLiteral("3")));
+        QVERIFY2(answerPrompt(QStringLiteral("3")), qPrintable(why_));
 
         // A note, then both viewers.
         typeIntoAnswerBox(window, QStringLiteral("Remember: m * m = m^2"));
@@ -326,7 +330,8 @@ private slots:
         QVERIFY(visibleWindows(QStringLiteral("Bexlorin")).isEmpty()); // no message came up
 
         click(window, quitProgram);
-        QVERIFY(program_.waitForFinished(waitMs));
+        started_ = false; // from here on the program is meant to end
+        QVERIFY(program_.waitForFinished(testwait::hangMs()));
         QCOMPARE(program_.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program_.exitCode(), 0);
 

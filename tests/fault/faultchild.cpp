@@ -1,18 +1,20 @@
 // SPDX-License-Identifier: MIT
 // A student's run in a process of its own, for the kill tests to end without warning.
 //
-//   fault_child rating <folder> <marker> question|answer
-//       Enters a response and, when the rating prompt opens, writes <marker> and waits there.
-//   fault_child notes <folder> <marker> [lines]
-//       Writes <marker>, then saves notes of `lines` lines (faultnote.h) one after another
+//   fault_child rating <folder> question|answer
+//       Enters a response and, when the rating prompt opens, reports ready and waits there.
+//   fault_child notes <folder> [lines]
+//       Reports ready, then saves notes of `lines` lines (faultnote.h) one after another
 //       until it is killed.
 //   fault_child session <folder> <marker>
-//       Writes <marker>, then enters a response rated 2 and saves a note; fails (status 6,
-//       the message on stderr) if the program shows any message.
-//   fault_child append <folder> <marker> <tag> <count> <lines>
-//       Appends <count> notes records of <lines> lines (faultnote.h, behind a line naming
-//       <tag> and the note's number) straight through the record files, as fast as it can,
-//       beside another copy doing the same.
+//       Writes the file <marker>, then enters a response rated 2 and saves a note; fails
+//       (status 6, the message on stderr) if the program shows any message.
+//   fault_child append <folder> <tag> <count> <lines>
+//       Reports ready, then appends <count> notes records of <lines> lines (faultnote.h,
+//       behind a line naming <tag> and the note's number) straight through the record files,
+//       as fast as it can, beside another copy doing the same.
+//
+// "Ready" is the line "ready" on standard output: the parent waits for it, not for a time.
 //
 // All but `append` use the scripted platform with the student "Kim Doe" on assignment 1 in
 // <folder>; `append` writes Kim Doe's three files directly.
@@ -23,7 +25,6 @@
 
 #include <QApplication>
 #include <QPushButton>
-#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -37,10 +38,18 @@ bool writeMarker(const QString &path)
     return marker.open(QIODevice::WriteOnly) && marker.write("ready") == 5;
 }
 
+bool reportReady()
+{
+    return std::fputs("ready\n", stdout) >= 0 && std::fflush(stdout) == 0;
+}
+
+// Blocks until the parent kills this process; should the parent go first, its end of the
+// standard input closes and the child ends too.
 [[noreturn]] void waitToBeKilled()
 {
-    for (;;)
-        QThread::sleep(1);
+    while (std::getchar() != EOF) {
+    }
+    std::_Exit(7);
 }
 
 // Appends notes records to Kim Doe's three files, as a second copy of the program would.
@@ -74,21 +83,19 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     const QStringList args = application.arguments();
-    if (args.size() < 4) {
-        std::fputs("usage: fault_child rating|notes|session|append <folder> <marker> ...\n",
-                   stderr);
+    if (args.size() < 3) {
+        std::fputs("usage: fault_child rating|notes|session|append <folder> ...\n", stderr);
         return 2;
     }
     const QString mode = args[1];
     const QString folder = args[2];
-    const QString marker = args[3];
 
     if (mode == u"append") {
-        if (args.size() < 7 || !writeMarker(marker))
+        if (args.size() < 6 || !reportReady())
             return 2;
-        return appendRecords(folder, args[4], args[5].toInt(), args[6].toInt());
+        return appendRecords(folder, args[3], args[4].toInt(), args[5].toInt());
     }
-    if (mode == u"session" && !writeMarker(marker))
+    if (mode == u"session" && (args.size() < 4 || !writeMarker(args[3])))
         return 4;
 
     Session run(folder, {QStringLiteral("Kim Doe"), QString(), QStringLiteral("1")});
@@ -99,10 +106,10 @@ int main(int argc, char **argv)
     run.window->cmdNextQuestion->click();
 
     if (mode == u"rating") {
-        if (args.value(4) == u"answer")
+        if (args.value(3) == u"answer")
             run.window->cmdNextQuestion->click();
         run.platform.onPrompt = [&](const QString &) {
-            if (!writeMarker(marker))
+            if (!reportReady())
                 std::exit(4);
             waitToBeKilled();
         };
@@ -126,8 +133,8 @@ int main(int argc, char **argv)
     }
 
     if (mode == u"notes") {
-        const int lines = args.size() > 4 ? args[4].toInt() : faultNoteLines;
-        if (lines <= 0 || !writeMarker(marker))
+        const int lines = args.size() > 3 ? args[3].toInt() : faultNoteLines;
+        if (lines <= 0 || !reportReady())
             return 4;
         // Bounded (about 50 MB a file), so that a kill that never comes cannot fill the disk.
         const int limit = std::max(4, faultNoteLimit * faultNoteLines / lines);

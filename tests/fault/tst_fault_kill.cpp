@@ -8,6 +8,7 @@
 #include "faultnote.h"
 #include "recordreader.h"
 #include "session.h"
+#include "testwait.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -149,26 +150,30 @@ class TestFaultKill : public QObject
 {
     Q_OBJECT
 
+public:
+    static void initMain() { testwait::raiseFunctionCeiling(20); }
+
 private:
-    // Starts the child and waits until it reports, through its marker file, that it has
-    // reached the moment to be killed.
-    bool startChild(QProcess &child, const QStringList &arguments, const QString &marker)
+    // Starts the child and waits until it reports, with a line on its output, that it has
+    // reached the moment to be killed; false if it ends (or hangs) before that.
+    bool startChild(QProcess &child, const QStringList &arguments)
     {
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QStringLiteral(FAULT_CHILD), arguments);
-        if (!child.waitForStarted(10000))
+        if (!child.waitForStarted(testwait::hangMs()))
             return false;
-        for (int waited = 0; waited < 400 && !QFile::exists(marker); ++waited) {
-            if (child.waitForFinished(50))
+        while (!child.canReadLine()) {
+            if (!child.waitForReadyRead(testwait::hangMs()))
                 return false;
         }
-        return QFile::exists(marker);
+        return child.readLine().trimmed() == "ready";
     }
 
     static bool killChild(QProcess &child)
     {
         child.kill(); // SIGKILL: no handler, no destructor, no flush runs
-        return child.waitForFinished(10000) && child.exitStatus() == QProcess::CrashExit;
+        return child.waitForFinished(testwait::hangMs()) &&
+               child.exitStatus() == QProcess::CrashExit;
     }
 
     // What every kill must leave once the program has run again: the files as they were at
@@ -211,9 +216,8 @@ private slots:
         const Snapshot before = snapshotOf(paths);
         QVERIFY(!before.notes.isEmpty());
 
-        const QString marker = dir.filePath(QStringLiteral("prompt-open"));
         QProcess child;
-        QVERIFY2(startChild(child, {QStringLiteral("rating"), folder, marker, shown}, marker),
+        QVERIFY2(startChild(child, {QStringLiteral("rating"), folder, shown}),
                  "the child never reached the rating prompt");
         // The command has opened both record files and is waiting for the rating.
         const Snapshot atPrompt = snapshotOf(paths);
@@ -259,9 +263,8 @@ private slots:
         QVERIFY(writeEarlierRun(folder));
         const Snapshot before = snapshotOf(paths);
 
-        const QString marker = dir.filePath(QStringLiteral("saving"));
         QProcess child;
-        QVERIFY2(startChild(child, {QStringLiteral("notes"), folder, marker}, marker),
+        QVERIFY2(startChild(child, {QStringLiteral("notes"), folder}),
                  "the child never began saving notes");
         const int delayMs = earliestMs + int(QRandomGenerator::global()->bounded(100));
         qInfo("killing %d ms after saving began", delayMs);
@@ -311,16 +314,13 @@ private slots:
         QVERIFY(writeEarlierRun(folder));
         const Snapshot before = snapshotOf(paths);
 
-        const QString marker = dir.filePath(QStringLiteral("saving"));
         QProcess child;
-        QVERIFY2(startChild(child,
-                            {QStringLiteral("notes"), folder, marker, QString::number(lines)},
-                            marker),
+        QVERIFY2(startChild(child, {QStringLiteral("notes"), folder, QString::number(lines)}),
                  "the child never began saving notes");
         QFile watched(paths.master);
         QVERIFY(watched.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
-        // Watch for at most 20 s; the child runs out of notes long before on any machine.
-        const QDeadlineTimer deadline(20'000);
+        // Watch until the child runs out of notes; the ceiling only stops a hang.
+        const QDeadlineTimer deadline(testwait::hangMs());
         bool caught = false;
         for (qint64 polls = 1; !caught && !deadline.hasExpired(); ++polls) {
             caught = !endsOnARecord(watched);
@@ -362,13 +362,11 @@ private slots:
         QProcess copies[2];
         const QString tags[2] = {QStringLiteral("A"), QStringLiteral("B")};
         for (int copy = 0; copy < 2; ++copy) {
-            const QString marker = dir.filePath(tags[copy]);
             QVERIFY(startChild(copies[copy],
-                               {QStringLiteral("append"), folder, marker, tags[copy], count, lines},
-                               marker));
+                               {QStringLiteral("append"), folder, tags[copy], count, lines}));
         }
         for (QProcess &copy : copies) {
-            QVERIFY(copy.waitForFinished(300'000));
+            QVERIFY(copy.waitForFinished(testwait::hangMs(5)));
             QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
             QCOMPARE(copy.exitCode(), 0);
         }

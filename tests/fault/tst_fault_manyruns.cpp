@@ -5,6 +5,7 @@
 #include "records/codepage.h"
 #include "records/linecoding.h"
 #include "session.h"
+#include "testwait.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -46,6 +47,9 @@ struct Watched
 class TestFaultManyRuns : public QObject
 {
     Q_OBJECT
+
+public:
+    static void initMain() { testwait::raiseFunctionCeiling(20); }
 
 private slots:
     void aThousandRunsOnTheSameFiles()

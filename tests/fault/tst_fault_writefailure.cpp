@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
-// Record files that refuse the write (a path that leads to /dev/full) and an output folder
-// that disappears during the run. The student must be told which file failed, must not be
-// told that a file holds a record it does not hold, keeps what was typed, and can go on.
+// Record files that refuse the write (a path that leads to /dev/full), whose flush to the
+// disk fails after the write (fsync failing with EIO, through a preloaded library) and an
+// output folder that disappears during the run. The student must be told which file failed, must
+// not be told that a file holds a record it does not hold, keeps what was typed, and can go on.
 #include "recordreader.h"
 #include "session.h"
+#include "testwait.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -25,6 +28,10 @@ QByteArray typedBytes()
 }
 
 enum class Command { EnterResponse, SaveAsNotes };
+
+// How the refusing file refuses: every write fails, or the write goes through and the flush
+// that must follow it fails.
+enum class Refusal { DeviceFull, FlushFails };
 
 // The files of each command, in the order they are written.
 QStringList filesOf(Command command, const app::RunFields &fields)
@@ -86,18 +93,37 @@ private slots:
     {
         QTest::addColumn<int>("command");
         QTest::addColumn<int>("refusing"); // position of the refusing file in the write order
-        QTest::newRow("Enter Response, master file refuses") << int(Command::EnterResponse) << 0;
-        QTest::newRow("Enter Response, send file refuses") << int(Command::EnterResponse) << 1;
-        QTest::newRow("Save as Notes, master file refuses") << int(Command::SaveAsNotes) << 0;
-        QTest::newRow("Save as Notes, send file refuses") << int(Command::SaveAsNotes) << 1;
-        QTest::newRow("Save as Notes, notes file refuses") << int(Command::SaveAsNotes) << 2;
+        QTest::addColumn<int>("refusal");
+        const int full = int(Refusal::DeviceFull);
+        const int flush = int(Refusal::FlushFails);
+        QTest::newRow("Enter Response, master file refuses")
+            << int(Command::EnterResponse) << 0 << full;
+        QTest::newRow("Enter Response, send file refuses")
+            << int(Command::EnterResponse) << 1 << full;
+        QTest::newRow("Save as Notes, master file refuses")
+            << int(Command::SaveAsNotes) << 0 << full;
+        QTest::newRow("Save as Notes, send file refuses") << int(Command::SaveAsNotes) << 1 << full;
+        QTest::newRow("Save as Notes, notes file refuses")
+            << int(Command::SaveAsNotes) << 2 << full;
+        QTest::newRow("Enter Response, master file's flush fails")
+            << int(Command::EnterResponse) << 0 << flush;
+        QTest::newRow("Save as Notes, send file's flush fails")
+            << int(Command::SaveAsNotes) << 1 << flush;
+        QTest::newRow("Save as Notes, notes file's flush fails")
+            << int(Command::SaveAsNotes) << 2 << flush;
     }
     void writeRefused()
     {
-        if (!QFile::exists(QStringLiteral("/dev/full")))
-            QSKIP("This system has no /dev/full");
         QFETCH(int, command);
         QFETCH(int, refusing);
+        QFETCH(int, refusal);
+        const bool flushFails = Refusal(refusal) == Refusal::FlushFails;
+        if (!flushFails && !QFile::exists(QStringLiteral("/dev/full")))
+            QSKIP("This system has no /dev/full");
+        if (flushFails && !qEnvironmentVariableIsSet("BEXLORIN_FSYNC_PRELOADED")) {
+            rerunWithFailingFlush();
+            return;
+        }
         const auto cmd = Command(command);
         const auto recordKind = cmd == Command::EnterResponse ? recordreader::Record::Kind::Response
                                                               : recordreader::Record::Kind::Notes;
@@ -112,12 +138,18 @@ private slots:
         QList<QByteArray> before;
         for (const QString &path : files)
             before.append(fileBytes(path));
-        // The refusing path leads to a device on which every write fails for want of space.
+        // The refusing path leads to a device on which every write fails for want of space,
+        // or the preloaded library fails its flush.
         const QString refused = files[refusing];
         const QString kept = dir.filePath(QStringLiteral("kept"));
-        if (QFile::exists(refused))
-            QVERIFY(QFile::rename(refused, kept));
-        QVERIFY(QFile::link(QStringLiteral("/dev/full"), refused));
+        if (flushFails) {
+            qputenv("BEXLORIN_FAIL_FSYNC", QFile::encodeName(QDir(dir.path()).canonicalPath() +
+                                                             u'/' + QFileInfo(refused).fileName()));
+        } else {
+            if (QFile::exists(refused))
+                QVERIFY(QFile::rename(refused, kept));
+            QVERIFY(QFile::link(QStringLiteral("/dev/full"), refused));
+        }
 
         run.type(typed);
         buttonOf(cmd, *run.window)->click();
@@ -129,8 +161,14 @@ private slots:
         // Files are written in order and writing stops at the refusing one: those before it
         // hold the record whole and are named as holding it, those after keep their bytes.
         for (int i = 0; i < files.size(); ++i) {
-            if (i == refusing)
+            if (i == refusing) {
+                // A failed flush comes after the write: the record is there, whole, though
+                // the student is told it may not be kept.
+                if (flushFails)
+                    QCOMPARE(oneMoreRecord(before[i], fileBytes(files[i]), kindOf(i), recordKind),
+                             QString());
                 continue;
+            }
             if (i < refusing) {
                 QCOMPARE(oneMoreRecord(before[i], fileBytes(files[i]), kindOf(i), recordKind),
                          QString());
@@ -145,9 +183,13 @@ private slots:
         QVERIFY(!run.platform.exitRequested);
 
         // Once the file takes writes again, the same click records.
-        QVERIFY(QFile::remove(refused));
-        if (QFile::exists(kept))
-            QVERIFY(QFile::rename(kept, refused));
+        if (flushFails) {
+            qunsetenv("BEXLORIN_FAIL_FSYNC");
+        } else {
+            QVERIFY(QFile::remove(refused));
+            if (QFile::exists(kept))
+                QVERIFY(QFile::rename(kept, refused));
+        }
         QList<QByteArray> beforeRetry;
         for (const QString &path : files)
             beforeRetry.append(fileBytes(path));
@@ -161,6 +203,35 @@ private slots:
         QVERIFY(fileBytes(files[refusing]).contains(typedBytes()));
     }
 
+private:
+    // The failing flush needs the library loaded before the program: the same row runs again
+    // in a process of its own with it preloaded, and must pass there.
+    void rerunWithFailingFlush()
+    {
+#ifndef FAIL_FSYNC_LIBRARY
+        QSKIP("A failing flush is made by preloading a library, which only Linux does; on "
+              "Windows (and under Wine) FlushFileBuffers cannot be made to fail this way.");
+#else
+        const QString testCase =
+            QStringLiteral("writeRefused:") + QString::fromUtf8(QTest::currentDataTag());
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(FAIL_FSYNC_LIBRARY));
+        environment.insert(QStringLiteral("BEXLORIN_FSYNC_PRELOADED"), QStringLiteral("1"));
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {testCase});
+        QVERIFY(child.waitForFinished(testwait::hangMs()));
+        const QString output = QString::fromLocal8Bit(child.readAll());
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 qPrintable(output));
+        QVERIFY2(output.contains(QStringLiteral("PASS   : TestFaultWriteFailure::writeRefused(") +
+                                 QString::fromUtf8(QTest::currentDataTag()) + u')'),
+                 qPrintable(output));
+#endif
+    }
+
+private slots:
     void folderRemovedDuringTheRun_data()
     {
         QTest::addColumn<int>("command");
@@ -264,7 +335,7 @@ private slots:
         environment.insert(QStringLiteral("HOME"), markers);
         child.setProcessEnvironment(environment);
         child.start(program, arguments);
-        QVERIFY(child.waitForFinished(60000));
+        QVERIFY(child.waitForFinished(testwait::hangMs()));
         if (!QFile::exists(markers + QStringLiteral("/started")))
             QSKIP(qPrintable(QStringLiteral("The run could not be started as an unprivileged user "
                                             "from this build folder: ") +

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "routines/picturebox.h"
+#include "testwait.h"
 
 #include <QTest>
 
@@ -20,7 +21,7 @@ std::unique_ptr<PictureBox> makeBox(QSize contents, bool show = true)
     box->resize(contents + QSize(frame, frame));
     if (show) {
         box->show();
-        if (!QTest::qWaitForWindowExposed(box.get()))
+        if (!QTest::qWaitForWindowExposed(box.get(), testwait::hangMs()))
             return nullptr;
     }
     return box;
@@ -163,7 +164,7 @@ private slots:
 
         const QSize larger(420, 260);
         box->resize(box->size() + (larger - contents));
-        QTRY_COMPARE(box->drawingLayer().size(), larger);
+        QTRY_COMPARE_WITH_TIMEOUT(box->drawingLayer().size(), larger, testwait::hangMs());
         QCOMPARE(box->drawingLayer().copy(QRect(QPoint(0, 0), contents)), before);
         QVERIFY(inkNear(box->drawingLayer(), QPoint(150 + 60, 100), ink(*box)));
     }

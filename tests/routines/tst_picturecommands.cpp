@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "routines/picturebox.h"
 #include "session.h"
+#include "testwait.h"
 
 #include <QPainter>
 #include <QPushButton>
@@ -97,7 +98,7 @@ QImage shownContents(PictureBox *box)
 bool showWindow(Session &run)
 {
     run.window->show();
-    return QTest::qWaitForWindowExposed(run.window.get());
+    return QTest::qWaitForWindowExposed(run.window.get(), testwait::hangMs());
 }
 
 } // namespace
@@ -158,7 +159,7 @@ private slots:
             run.window->cmd_pend_exp->click();
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 15);
-        QTRY_VERIFY(run.platform.beeps >= 3);
+        QTRY_VERIFY_WITH_TIMEOUT(run.platform.beeps >= 3, testwait::hangMs());
 
         const int beeps = run.platform.beeps;
         QVERIFY2(beeps < scriptedCircles, "more ticks than scripted draws");
@@ -186,7 +187,7 @@ private slots:
 
         run.window->cmd_timerTrigger->click();
         QVERIFY(timer->isActive());
-        QTRY_VERIFY(run.platform.beeps > beeps + 1);
+        QTRY_VERIFY_WITH_TIMEOUT(run.platform.beeps > beeps + 1, testwait::hangMs());
     }
 
     void copyPicture_data()
@@ -224,7 +225,7 @@ private slots:
         PictureBox *picture2 = run.window->Picture2;
         // Circles on Picture1 first: they are drawing, not picture, and must not travel.
         run.window->cmd_pend_exp->click();
-        QTRY_VERIFY(run.platform.beeps >= 2);
+        QTRY_VERIFY_WITH_TIMEOUT(run.platform.beeps >= 2, testwait::hangMs());
         if (!stored.isNull())
             picture1->setPicture(stored);
         if (!picture2Before.isNull())
@@ -254,7 +255,7 @@ private slots:
             run.platform.draws.enqueue(0.3f);
         PictureBox *picture = run.window->Picture1;
         run.window->cmd_pend_exp->click();
-        QTRY_VERIFY(run.platform.beeps >= 1);
+        QTRY_VERIFY_WITH_TIMEOUT(run.platform.beeps >= 1, testwait::hangMs());
 
         const QPointF onRing = centreOf(picture) + QPointF(pixelRadius(picture, 0.3f), 0);
         const auto darkNearRing = [&] {
