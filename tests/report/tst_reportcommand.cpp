@@ -35,6 +35,19 @@ struct Outcome
     QString err;
 };
 
+// The Python with openpyxl that reads workbooks back: Debian's, not a user's own Python on the
+// PATH that lacks it. None in the Windows build: a Linux program cannot be started from there.
+QString workbookReader()
+{
+#ifdef Q_OS_WIN
+    return {};
+#else
+    return QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
+               ? QStringLiteral("/usr/bin/python3")
+               : QStandardPaths::findExecutable(QStringLiteral("python3"));
+#endif
+}
+
 // `asUser`: as an ordinary user, so that file permissions hold even when the suite runs as
 // root (as CI does).
 Outcome runReport(const QStringList &arguments, bool asUser = false,
@@ -292,9 +305,7 @@ private slots:
                              it.value().toString(Qt::ISODate));
         // The statistics go to the workbook's second sheet as well, read back by openpyxl.
         const QString xlsxPath = output(QStringLiteral("class.xlsx"));
-        const QString python = QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
-                                   ? QStringLiteral("/usr/bin/python3")
-                                   : QStandardPaths::findExecutable(QStringLiteral("python3"));
+        const QString python = workbookReader();
         const bool workbook = report::WorkbookWriter::available() && !python.isEmpty();
         if (workbook)
             arguments << QStringLiteral("--xlsx") << xlsxPath;
@@ -621,9 +632,7 @@ private slots:
         QCOMPARE(written.read(4), QByteArray("PK\x03\x04"));
         QSKIP("openpyxl reads the workbook back on the Linux side, in the Linux build's test");
 #endif
-        const QString python = QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
-                                   ? QStringLiteral("/usr/bin/python3")
-                                   : QStandardPaths::findExecutable(QStringLiteral("python3"));
+        const QString python = workbookReader();
         if (!report::WorkbookWriter::available() || python.isEmpty())
             QSKIP("no libxlsxwriter in this build, or no python3 to read the workbook back");
         const QStringList payloads{
