@@ -46,8 +46,14 @@ public:
         }
         ~Guard()
         {
-            if (keys_)
-                keys_->dialog_ = nullptr;
+            if (!keys_)
+                return;
+            // A key that answered the dialog closed it on its press: its release goes to no
+            // window and is never seen. Were it still counted as down, the next prompt would
+            // take the student's next press of it for a held key. A key really still held
+            // shows itself by its repeats.
+            keys_->down_.subtract(keys_->fresh_);
+            keys_->dialog_ = nullptr;
         }
         Guard(const Guard &) = delete;
         Guard &operator=(const Guard &) = delete;

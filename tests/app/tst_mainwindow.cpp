@@ -537,6 +537,35 @@ private slots:
         QCOMPARE(rating, QStringLiteral("2"));
     }
 
+    // At start-up one prompt follows another: the Return that answers one closes it on its
+    // press, and its release reaches no window. The next prompt takes the next Return.
+    void promptsInARowTakeOneReturnEach()
+    {
+        platform::DesktopPlatform desktop;
+        quint64 time = 1000;
+        std::function<void()> answer = [&] {
+            QWidget *focus = QApplication::focusWidget();
+            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isAncestorOf(focus)) {
+                QTimer::singleShot(10, answer);
+                return;
+            }
+            dialog->setTextValue(QString::number(time));
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            press.setTimestamp(time += 500);
+            QApplication::sendEvent(focus, &press);
+            if (dialog->isVisible()) // the press was held back: fail rather than hang
+                dialog->reject();
+        };
+        QStringList answers;
+        for (int prompt = 0; prompt < 3; ++prompt) {
+            QTimer::singleShot(0, answer);
+            answers << desktop.prompt(QStringLiteral("Next"));
+        }
+        QCOMPARE(answers, (QStringList{QStringLiteral("1000"), QStringLiteral("1500"),
+                                       QStringLiteral("2000")}));
+    }
+
     void screenReadersNameEveryControl_data() { controls_data(); }
     void screenReadersNameEveryControl()
     {
