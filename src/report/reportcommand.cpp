@@ -334,7 +334,8 @@ bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &
         return false;
     }
     // The folder's pages are made again by every run: written in place, without the flush to
-    // disk that a save file costs for each of a thousand students.
+    // disk that a save file costs for each of a thousand students. Only the names the page
+    // gives (student-N.html, runs-by-N.html) are written, never a record file's name.
     bool written = true;
     const auto write = [&](const QString &name, const QString &html) {
         QFile file(folder.filePath(name));
