@@ -31,7 +31,8 @@ struct Class
     QString folder;
     QString pageName;
     // When set, a student's page is made from their files read again on their own (the
-    // class's book then holds no texts).
+    // class's book then holds no texts). Pages are made on several threads at once: it must
+    // be safe to call from any of them.
     std::function<std::unique_ptr<Gradebook>(const QString &student)> readStudent;
 };
 

@@ -12,7 +12,7 @@ namespace report {
 
 namespace {
 
-constexpr qint64 chunkSize = 64 * 1024;
+constexpr qint64 chunkSize = 256 * 1024;
 const QByteArray bom("\xEF\xBB\xBF");
 
 // Eight bytes at a time: most lines of a record file are plain ASCII.
@@ -71,11 +71,15 @@ bool LineSource::fill()
 {
     if (atEnd_)
         return false;
-    if (start_ > 0) {
-        buffer_.remove(0, start_);
-        start_ = 0;
+    // Bytes of lines still held (up to keepFrom_) stay where they are.
+    if (const qsizetype done = qsizetype(qBound<qint64>(0, keepFrom_ - base_, start_)); done > 0) {
+        buffer_.remove(0, done);
+        base_ += done;
+        start_ -= done;
     }
     const qsizetype had = buffer_.size();
+    if (buffer_.capacity() < had + chunkSize)
+        buffer_.reserve(qMax(had + chunkSize, 2 * buffer_.capacity()));
     buffer_.resize(had + chunkSize);
     const qint64 got = device_.read(buffer_.data() + had, chunkSize);
     if (got < 0) {
@@ -159,7 +163,7 @@ QString LineSource::text(const Line &line) const
     if (line.decoded)
         return line.text;
     QString text;
-    windows1252(line.bytes, text);
+    windows1252(bytes(line), text);
     return text;
 }
 
@@ -221,8 +225,9 @@ bool LineSource::next(Line &line)
         if (doubledCarriageReturns_++ == 0)
             firstDoubledCarriageReturn_ = line.number;
     }
+    line.offset = base_ + start_;
     if (end - start_ > lineLimit_) {
-        line.bytes.resize(0);
+        line.length = 0;
         line.decoded = false;
         line.droppedLength = end - start_;
         start_ = end + endLength;
@@ -234,9 +239,7 @@ bool LineSource::next(Line &line)
         (loneLineFeeds_ > 0 || std::memchr(bytes.data(), '\r', std::size_t(bytes.size()))))
         noteForeign(line.number);
     loneLineFeeds_ = 0;
-    // Into the storage the line already has: QByteArray::append goes the long way round.
-    line.bytes.resize(bytes.size());
-    std::memcpy(line.bytes.data(), bytes.data(), std::size_t(bytes.size()));
+    line.length = bytes.size();
     line.decoded = false;
     if (encoding_ == Encoding::Ascii && hasHighByte(bytes))
         encoding_ = utf8(bytes) ? Encoding::Utf8 : Encoding::Windows1252;
@@ -262,9 +265,11 @@ bool LineSource::skipLongLine(Line &line)
     qsizetype endLength = 0;
     qsizetype end = -1;
     while (end < 0) {
-        // The last byte stays: it may be the CR of a CR LF split between two reads.
-        length += buffer_.size() - 1 - start_;
-        start_ = buffer_.size() - 1;
+        // What was read of it goes, even before lines still held; the last byte stays: it may
+        // be the CR of a CR LF split between two reads.
+        const qsizetype read = buffer_.size() - 1 - start_;
+        length += read;
+        buffer_.remove(start_, read);
         if (!fill())
             break;
         end = findLineEnd(start_, &endLength);
@@ -275,10 +280,11 @@ bool LineSource::skipLongLine(Line &line)
         endsInsideLine_ = true;
     }
     length += end - start_;
+    line.offset = base_ + start_;
     start_ = end + endLength;
     loneLineFeeds_ = 0;
     line.number = ++number_;
-    line.bytes.resize(0);
+    line.length = 0;
     line.decoded = false;
     line.droppedLength = length;
     return true;

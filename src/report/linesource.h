@@ -19,13 +19,15 @@ public:
     enum class LineEnds { None, CrLf, Lf, Cr };
     enum class Encoding { Ascii, Windows1252, Utf8, Utf8WithBom };
 
-    // A line as bytes. Its text is made when asked for (text()), since most lines are only
-    // looked at for their fixed ASCII parts or joined to others first; a UTF-8 file's lines
-    // are decoded at once, so that lines that are not UTF-8 are counted.
+    // A line: where its bytes stand in what was read (ask bytes() for them). Its text is made
+    // when asked for (text()), since most lines are only looked at for their fixed ASCII parts
+    // or joined to others first; a UTF-8 file's lines are decoded at once, so that lines that
+    // are not UTF-8 are counted.
     struct Line
     {
         qint64 number = 0;
-        QByteArray bytes;
+        qint64 offset = 0; // of its first byte, counted in the bytes read
+        qsizetype length = 0;
         QString text;
         bool decoded = false;
         qint64 droppedLength = 0; // a line longer than the limit: its length; its bytes are gone
@@ -41,6 +43,16 @@ public:
     // The next line without its line end, into `line` (whose storage is reused); false at
     // the end of the file.
     bool next(Line &line);
+
+    // The bytes of a line, or of `length` bytes from `offset` on, without copying them: valid
+    // until the next line is read, and for as long after as release() has not let them go.
+    QByteArrayView bytes(const Line &line) const { return bytes(line.offset, line.length); }
+    QByteArrayView bytes(qint64 offset, qsizetype length) const
+    {
+        return {buffer_.constData() + (offset - base_), length};
+    }
+    // Bytes before `offset` will not be asked for again: reading on may let them go.
+    void release(qint64 offset) { keepFrom_ = offset; }
 
     // The text of a line, and of bytes joined from lines, in the file's encoding.
     QString text(const Line &line) const;
@@ -71,6 +83,8 @@ private:
     QIODevice &device_;
     qsizetype lineLimit_;
     QByteArray buffer_;
+    qint64 base_ = 0;     // the offset of buffer_'s first byte
+    qint64 keepFrom_ = 0; // no byte from here on is let go
     qsizetype start_ = 0;
     bool atEnd_ = false;
     bool bomChecked_ = false;

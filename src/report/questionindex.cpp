@@ -75,18 +75,29 @@ void QuestionIndex::add(const QString &recorded, int assignment, int question, E
     places_.insert(key(recorded), place);
     exact_.insert(recorded, place);
     const QByteArray utf8 = recorded.toUtf8();
-    exactBytes_.insert(utf8, place);
+    exactBytes_.insert({utf8}, place);
     if (const auto windows1252 = records::codepage::encode(recorded);
         windows1252 && *windows1252 != utf8)
-        exactBytes_.insert(*windows1252, place);
+        exactBytes_.insert({*windows1252}, place);
 }
 
-std::optional<QuestionIndex::Place> QuestionIndex::findBytes(const QByteArray &recordedLine,
+size_t qHash(const QuestionIndex::EntryBytes &entry, size_t seed) noexcept
+{
+    constexpr qsizetype end = 64;
+    const QByteArrayView bytes(entry.bytes);
+    if (bytes.size() <= 2 * end)
+        return qHashMulti(seed, bytes.size(), qHashBits(bytes.data(), std::size_t(bytes.size())));
+    return qHashMulti(seed, bytes.size(), qHashBits(bytes.data(), end),
+                      qHashBits(bytes.data() + bytes.size() - end, end));
+}
+
+std::optional<QuestionIndex::Place> QuestionIndex::findBytes(QByteArrayView recordedLine,
                                                              int assignment) const
 {
+    const EntryBytes key{QByteArray::fromRawData(recordedLine.data(), recordedLine.size())};
     std::optional<Place> chosen;
-    for (auto it = exactBytes_.constFind(recordedLine);
-         it != exactBytes_.constEnd() && it.key() == recordedLine; ++it) {
+    for (auto it = exactBytes_.constFind(key); it != exactBytes_.constEnd() && it.key() == key;
+         ++it) {
         if (!chosen || it->assignment == assignment)
             chosen = *it;
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QMultiHash>
@@ -37,12 +38,24 @@ public:
 
     // The same for a recorded line as the file holds it, in Windows-1252 or UTF-8 bytes, taken
     // exactly; nothing when it is not found so (then decode it and ask find()).
-    std::optional<Place> findBytes(const QByteArray &recordedLine, int assignment = 0) const;
+    std::optional<Place> findBytes(QByteArrayView recordedLine, int assignment = 0) const;
 
     int questionCount(int assignment) const;
     // The prompt without marker, number and the first question's count sentence.
     QString prompt(int assignment, int question) const;
     QString headLine(int assignment) const;
+
+    // An entry's bytes, hashed by their length and their ends only: entries differ there, and
+    // a record's entry, most of a record file's bytes, is then read once, by the comparison.
+    struct EntryBytes
+    {
+        QByteArray bytes;
+        friend bool operator==(const EntryBytes &a, const EntryBytes &b)
+        {
+            return a.bytes == b.bytes;
+        }
+        friend size_t qHash(const EntryBytes &entry, size_t seed) noexcept;
+    };
 
 private:
     static QString key(QStringView text);
@@ -50,7 +63,7 @@ private:
 
     QMultiHash<QString, Place> places_; // text without trailing blanks -> places
     QMultiHash<QString, Place> exact_;
-    QMultiHash<QByteArray, Place> exactBytes_;
+    QMultiHash<EntryBytes, Place> exactBytes_;
     QHash<int, QStringList> prompts_;
     QHash<int, QString> heads_;
 };

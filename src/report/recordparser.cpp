@@ -32,12 +32,12 @@ const QByteArray assignmentLabel = text::assignmentLabel.toLatin1();
 const QByteArray lineEnd("\r\n");
 
 // Cheap tests first: they run on every line of every record.
-bool isOpeningRule(const QByteArray &line)
+bool isOpeningRule(QByteArrayView line)
 {
     return line.size() == openingRule.size() && line.front() == '.' && line == openingRule;
 }
 
-bool isAssignmentLine(const QByteArray &line)
+bool isAssignmentLine(QByteArrayView line)
 {
     return line.size() >= assignmentLabel.size() && line.front() == 'a' &&
            line.startsWith(assignmentLabel);
@@ -55,23 +55,23 @@ bool hasForm(QByteArrayView text, QByteArrayView pattern)
     return true;
 }
 
-bool isStamp(const QByteArray &line, QByteArrayView form)
+bool isStamp(QByteArrayView line, QByteArrayView form)
 {
     return line.size() == stampIndent.size() + form.size() && line.startsWith(stampIndent) &&
-           hasForm(QByteArrayView(line).sliced(stampIndent.size()), form);
+           hasForm(line.sliced(stampIndent.size()), form);
 }
 
-bool isTimeStamp(const QByteArray &line)
+bool isTimeStamp(QByteArrayView line)
 {
     return isStamp(line, "99:99:99");
 }
 
-bool isDateAndTimeStamp(const QByteArray &line)
+bool isDateAndTimeStamp(QByteArrayView line)
 {
     return isStamp(line, "99-99-999999:99:99");
 }
 
-bool isDate(const QByteArray &line)
+bool isDate(QByteArrayView line)
 {
     return hasForm(line, "99-99-9999");
 }
@@ -85,13 +85,12 @@ int assignmentNumberOf(QStringView line)
 }
 
 // "`questionNumber N " with N = assignment * 10000 + question; -1 when it is not one.
-qint64 questionNumberOf(const QByteArray &line)
+qint64 questionNumberOf(QByteArrayView line)
 {
     if (line.size() <= questionNumberLabel.size() || !line.startsWith(questionNumberLabel) ||
         !line.endsWith(' '))
         return -1;
-    const QByteArrayView digits =
-        QByteArrayView(line).sliced(questionNumberLabel.size()).chopped(1);
+    const QByteArrayView digits = line.sliced(questionNumberLabel.size()).chopped(1);
     if (digits.isEmpty() || digits.size() > 12)
         return -1;
     qint64 n = 0;
@@ -124,10 +123,14 @@ std::optional<int> ratingNumber(const QString &typed)
     return std::nullopt;
 }
 
-// Lines joined with CR LF as they come, as bytes: decoded once, whole. A mark taken at a
-// line can be gone back to, since where the text ends is known only later. Beyond the line
-// limit no more is kept (the record says so), so that no record holds more than that.
-class JoinedLines
+} // namespace
+
+// Lines joined with CR LF as they come, as bytes: decoded once, whole. Lines that follow each
+// other in the file with CR LF between are their own joined text, so they stay where they were
+// read (the parser keeps those bytes) and are copied only when one breaks that run. A mark
+// taken at a line can be gone back to, since where the text ends is known only later. Beyond
+// the line limit no more is kept (the record says so), so that no record holds more than that.
+class RecordParser::JoinedLines
 {
 public:
     struct Mark
@@ -137,56 +140,99 @@ public:
         qsizetype count = 0;
     };
 
-    explicit JoinedLines(qsizetype limit)
-        : limit_(limit)
+    JoinedLines(const LineSource &source, qsizetype limit)
+        : source_(source)
+        , limit_(limit)
     {}
-    void add(QByteArrayView line)
+
+    // The line, after its first `skip` bytes.
+    void add(const LineSource::Line &line, qsizetype skip = 0)
     {
-        const qsizetype start = bytes_.size();
+        const QByteArrayView text = source_.bytes(line).sliced(skip);
+        const qint64 offset = line.offset + skip;
         const qsizetype separator = count_ > 0 ? lineEnd.size() : 0;
         ++count_;
-        if (start + separator + line.size() > limit_) {
+        if (size_ + separator + text.size() > limit_) {
             overflow_ = true;
+            copyOut(); // what is kept no longer holds the file's bytes
             return;
         }
+        lastStart_ = size_ + separator;
+        if (inPlace_ && count_ == 1) {
+            start_ = offset;
+        } else if (inPlace_ && !(offset == start_ + lastStart_ &&
+                                 source_.bytes(start_ + size_, separator) == lineEnd)) {
+            copyOut();
+        }
+        size_ = lastStart_ + text.size();
+        if (inPlace_)
+            return;
         // Resize and copy: QByteArray::append goes the long way round for every line.
-        bytes_.resize(start + separator + line.size());
-        char *to = bytes_.data() + start;
+        bytes_.resize(size_);
+        char *to = bytes_.data() + lastStart_ - separator;
         if (separator > 0)
             std::memcpy(to, lineEnd.data(), std::size_t(separator));
-        std::memcpy(to + separator, line.data(), std::size_t(line.size()));
-        lastStart_ = start + separator;
+        std::memcpy(to + separator, text.data(), std::size_t(text.size()));
     }
-    Mark mark() const { return {bytes_.size(), lastStart_, count_}; }
+    Mark mark() const { return {size_, lastStart_, count_}; }
     void restore(const Mark &mark)
     {
-        bytes_.truncate(mark.size);
+        size_ = mark.size;
         lastStart_ = mark.lastStart;
         count_ = mark.count;
+        if (!inPlace_)
+            bytes_.truncate(size_);
     }
     bool isEmpty() const { return count_ == 0; }
     bool overflowed() const { return overflow_; }
-    QByteArrayView last() const
+    // The first byte of the file it still needs, -1 for none.
+    qint64 heldFrom() const { return inPlace_ && count_ > 0 ? start_ : -1; }
+    QByteArrayView bytes() const
     {
-        return isEmpty() ? QByteArrayView() : QByteArrayView(bytes_).sliced(lastStart_);
+        if (count_ == 0)
+            return {};
+        return inPlace_ ? source_.bytes(start_, size_) : QByteArrayView(bytes_);
     }
-    QByteArray takeLast()
+    QByteArrayView last() const { return bytes().sliced(lastStart_); }
+    void dropLast()
     {
-        const QByteArray taken = bytes_.mid(lastStart_);
-        bytes_.truncate(count_ > 1 ? lastStart_ - lineEnd.size() : 0);
+        size_ = count_ > 1 ? lastStart_ - lineEnd.size() : 0;
+        if (!inPlace_)
+            bytes_.truncate(size_);
         count_ = count_ > 1 ? 1 : 0; // what is left counts as one line from now on
         lastStart_ = 0;
-        return taken;
     }
-    const QByteArray &bytes() const { return bytes_; }
+    void clear()
+    {
+        bytes_.truncate(0);
+        inPlace_ = true;
+        size_ = lastStart_ = count_ = 0;
+        overflow_ = false;
+    }
 
 private:
+    void copyOut()
+    {
+        if (!inPlace_)
+            return;
+        bytes_ = count_ > 1 ? source_.bytes(start_, size_).toByteArray() : QByteArray();
+        inPlace_ = false;
+    }
+
+    const LineSource &source_;
     qsizetype limit_;
-    QByteArray bytes_;
+    bool inPlace_ = true;
+    qint64 start_ = 0; // in place: where the text starts in the file
+    QByteArray bytes_; // otherwise: the text
+    qsizetype size_ = 0;
     qsizetype lastStart_ = 0;
     qsizetype count_ = 0;
     bool overflow_ = false;
 };
+
+namespace {
+
+using JoinedLines = RecordParser::JoinedLines;
 
 bool isRatingLine(QByteArrayView line)
 {
@@ -252,13 +298,14 @@ void takeRating(RecordParser::Reading &reading, JoinedLines &lines, const LineSo
     if (reading.notes) {
         record.kind = RecordKind::Note;
     } else if (!lines.isEmpty() && isRatingLine(lines.last())) {
-        const QString rating = source.decode(lines.takeLast());
-        const bool confidence = rating.startsWith(text::confidenceLabel);
+        const QByteArrayView line = lines.last();
+        const bool confidence = line.startsWith(confidenceLabel);
         record.kind = confidence ? RecordKind::Question : RecordKind::Answer;
         record.hasRatingLine = true;
-        record.ratingTyped =
-            rating.mid(confidence ? text::confidenceLabel.size() : text::selfCritiqueLabel.size());
+        record.ratingTyped = source.decode(
+            line.sliced(confidence ? confidenceLabel.size() : selfCritiqueLabel.size()));
         record.rating = ratingNumber(record.ratingTyped);
+        lines.dropLast();
     }
     setResponse(record, lines.bytes(), source, reading.keepText);
 }
@@ -269,8 +316,8 @@ void takeRating(RecordParser::Reading &reading, JoinedLines &lines, const LineSo
 // allows stands, and the first line after it.
 struct RecordParser::Body
 {
-    Body(qsizetype limit, bool rated)
-        : lines(limit)
+    Body(const LineSource &source, qsizetype limit, bool rated)
+        : lines(source, limit)
         , rated(rated)
     {}
     bool justEnded() const { return end && firstAfter == 0; }
@@ -292,7 +339,10 @@ RecordParser::RecordParser(QIODevice &device, const QString &fileName, FileKind 
     , index_(index)
     , expectedDate_(std::move(expectedDate))
     , ahead_(8)
+    , entry_(std::make_unique<JoinedLines>(source_, source_.lineLimit()))
 {}
+
+RecordParser::~RecordParser() = default;
 
 // Pointers it gives stay valid until the look-ahead grows: peek the furthest line first.
 const LineSource::Line *RecordParser::peek(qsizetype ahead)
@@ -309,7 +359,7 @@ const LineSource::Line *RecordParser::peek(qsizetype ahead)
             break;
         }
         ++aheadCount_;
-        aheadBytes_ += line.bytes.size();
+        aheadBytes_ += line.length;
         if (line.droppedLength > 0) {
             problem(line.number, QStringLiteral("this line is longer than the limit of %1 "
                                                 "(%2 bytes): it is left out")
@@ -328,7 +378,15 @@ LineSource::Line RecordParser::take()
     LineSource::Line line = ahead_[std::size_t(aheadFirst_)];
     aheadFirst_ = (aheadFirst_ + 1) & aheadMask();
     --aheadCount_;
-    aheadBytes_ -= line.bytes.size();
+    aheadBytes_ -= line.length;
+    // The line stays readable until the next one is taken, and the record's joined lines for
+    // as long as they stand on the file's bytes.
+    qint64 keep = line.offset;
+    for (const JoinedLines *lines : {entry_.get(), body_}) {
+        if (lines && lines->heldFrom() >= 0)
+            keep = qMin(keep, lines->heldFrom());
+    }
+    source_.release(keep);
     return line;
 }
 
@@ -336,10 +394,10 @@ LineSource::Line RecordParser::take()
 bool RecordParser::startsRecord(qsizetype ahead)
 {
     const auto *rule = peek(ahead);
-    if (!rule || !isOpeningRule(rule->bytes))
+    if (!rule || !isOpeningRule(bytesOf(*rule)))
         return false;
     const auto *stamp = peek(ahead + 1);
-    return stamp && isTimeStamp(stamp->bytes);
+    return stamp && isTimeStamp(bytesOf(*stamp));
 }
 
 // The opening block of a run as only the drill program writes it: a valid code line,
@@ -347,12 +405,12 @@ bool RecordParser::startsRecord(qsizetype ahead)
 bool RecordParser::startsValidBlock(qsizetype ahead)
 {
     const auto *assignment = peek(ahead + 1);
-    if (!assignment || !isAssignmentLine(assignment->bytes) || !peek(ahead + 3))
+    if (!assignment || !isAssignmentLine(bytesOf(*assignment)) || !peek(ahead + 3))
         return false;
     const auto *code = peek(ahead);
     const auto *head = peek(ahead + 2);
     const auto *title = peek(ahead + 3);
-    if (title->bytes != ::report::title)
+    if (bytesOf(*title) != ::report::title)
         return false;
     const QString headLine = index_.headLine(assignmentNumberOf(source_.text(*assignment)));
     return !headLine.isEmpty() && source_.text(*head).trimmed() == headLine &&
@@ -368,16 +426,16 @@ bool RecordParser::startsLooseBlock(qsizetype ahead, bool *withCodeLine)
     const auto *second = peek(ahead + 1);
     if (!first || !second)
         return false;
-    const bool firstIsAssignment = isAssignmentLine(first->bytes);
-    if (!firstIsAssignment && !isAssignmentLine(second->bytes))
+    const bool firstIsAssignment = isAssignmentLine(bytesOf(*first));
+    if (!firstIsAssignment && !isAssignmentLine(bytesOf(*second)))
         return false;
     const auto *third = peek(ahead + 2);
     const auto *fourth = peek(ahead + 3);
-    if (!firstIsAssignment && fourth && fourth->bytes == ::report::title) {
+    if (!firstIsAssignment && fourth && bytesOf(*fourth) == ::report::title) {
         *withCodeLine = true;
         return true;
     }
-    if (firstIsAssignment && third && third->bytes == ::report::title) {
+    if (firstIsAssignment && third && bytesOf(*third) == ::report::title) {
         *withCodeLine = false;
         return true;
     }
@@ -392,9 +450,9 @@ bool RecordParser::startsPartialStart(qsizetype ahead)
     const auto *next = peek(ahead + 1);
     if (!first)
         return false;
-    return first->bytes.startsWith(assignmentLabel) ||
-           (next && next->bytes.startsWith(assignmentLabel)) ||
-           (!first->bytes.isEmpty() && openingRule.startsWith(first->bytes));
+    return bytesOf(*first).startsWith(assignmentLabel) ||
+           (next && bytesOf(*next).startsWith(assignmentLabel)) ||
+           (!bytesOf(*first).isEmpty() && openingRule.startsWith(bytesOf(*first)));
 }
 
 // Inside a record only what the drill program writes ends it: a record start or a valid
@@ -424,12 +482,12 @@ qint64 RecordParser::pastedThrough(qsizetype ahead)
     qsizetype i = qMax(ahead + 2, ahead + qsizetype(genuineThrough_ - first) + 1);
     for (; i - ahead < pasteLookLines && aheadBytes_ < pasteLookBytes; ++i) {
         const auto *line = peek(i);
-        if (!line ||
-            (line->bytes == closingRule && isRatingLine(peek(i - 1)->bytes) && !peek(i + 1))) {
+        if (!line || (bytesOf(*line) == closingRule && isRatingLine(bytesOf(*peek(i - 1))) &&
+                      !peek(i + 1))) {
             genuineThrough_ = std::numeric_limits<qint64>::max();
             return 0;
         }
-        if (line->bytes != closingRule || !isRatingLine(peek(i - 1)->bytes))
+        if (bytesOf(*line) != closingRule || !isRatingLine(bytesOf(*peek(i - 1))))
             continue;
         if (!breaksRecord(i + 1))
             return first + (i - ahead);
@@ -444,11 +502,11 @@ bool RecordParser::startsCutRule(qsizetype ahead)
 {
     peek(ahead + 2);
     const auto *rule = peek(ahead);
-    if (!rule || rule->bytes.isEmpty() || !openingRule.startsWith(rule->bytes))
+    if (!rule || bytesOf(*rule).isEmpty() || !openingRule.startsWith(bytesOf(*rule)))
         return false;
     const auto *stamp = peek(ahead + 1);
-    if (stamp && !stamp->bytes.isEmpty() && stamp->bytes.size() < stampIndent.size() + 8 &&
-        (stampIndent.startsWith(stamp->bytes) || stamp->bytes.startsWith(stampIndent)))
+    if (stamp && !bytesOf(*stamp).isEmpty() && bytesOf(*stamp).size() < stampIndent.size() + 8 &&
+        (stampIndent.startsWith(bytesOf(*stamp)) || bytesOf(*stamp).startsWith(stampIndent)))
         ++ahead;
     return !peek(ahead + 1) || breaksRecord(ahead + 1);
 }
@@ -461,7 +519,7 @@ bool RecordParser::startsLooseRun(qsizetype ahead)
     if (!startsLooseBlock(ahead, &withCodeLine))
         return false;
     qsizetype next = ahead + (withCodeLine ? 4 : 3);
-    if (const auto *date = peek(next); date && isDate(date->bytes))
+    if (const auto *date = peek(next); date && isDate(bytesOf(*date)))
         ++next;
     return !peek(next) || breaksBetweenRecords(next);
 }
@@ -482,7 +540,7 @@ void RecordParser::parse(const Handlers &handlers)
         } else if (startsLooseBlock(0, &withCodeLine)) {
             parseOpeningBlock(withCodeLine);
         } else if (startsPartialStart(0)) {
-            skipIncomplete(peek(0)->bytes.startsWith('.')
+            skipIncomplete(bytesOf(*peek(0)).startsWith('.')
                                ? QStringLiteral("record (lines %1 to %2): it has no time stamp "
                                                 "after its opening rule")
                                : QStringLiteral("opening block (lines %1 to %2): it has no "
@@ -541,12 +599,12 @@ void RecordParser::readCodeLine(bool withCodeLine, QList<Problem> &found)
 void RecordParser::readDate(QList<Problem> &found)
 {
     const LineSource::Line *date = peek(0);
-    if (!date || !isDate(date->bytes)) {
+    if (!date || !isDate(bytesOf(*date))) {
         found.append({fileName_, run_.line,
                       QStringLiteral("the opening block of this run has no date line")});
         return;
     }
-    run_.date = QString::fromLatin1(date->bytes);
+    run_.date = QString::fromLatin1(bytesOf(*date));
     const qint64 dateLine = take().number;
     if (!expectedDate_.isEmpty() && run_.date.left(5) != expectedDate_) {
         found.append({fileName_, dateLine,
@@ -568,10 +626,11 @@ void RecordParser::skipIncomplete(const QString &what)
 void RecordParser::skipLinesThatFitNoRecord()
 {
     const LineSource::Line first = take();
+    const QString firstText = source_.text(first);
     qint64 last = first.number;
     while (peek(0) && !breaksBetweenRecords(0) && !startsPartialStart(0))
         last = take().number;
-    reportFitNoRecord(first.number, last, source_.text(first));
+    reportFitNoRecord(first.number, last, firstText);
 }
 
 void RecordParser::reportFitNoRecord(qint64 first, qint64 last, const QString &text)
@@ -600,21 +659,20 @@ void RecordParser::parseRecord()
 {
     Reading reading;
     reading.keepText = keepText_;
-    entry_.clear();
+    entry_->clear();
     reading.record.line = take().number;
     const LineSource::Line stamp = take();
     reading.last = stamp.number;
-    reading.record.time =
-        QString::fromLatin1(QByteArrayView(stamp.bytes).sliced(stampIndent.size()));
+    reading.record.time = QString::fromLatin1(bytesOf(stamp).sliced(stampIndent.size()));
     // The layout is told by the line after the time stamp.
     peek(2);
     const auto *first = peek(0);
     const auto *second = peek(1);
     const auto *third = peek(2);
     const std::span<const Part> layout =
-        first && isDateAndTimeStamp(first->bytes) ? std::span<const Part>(notesLayout)
-        : third && first->bytes.isEmpty() && second->bytes.isEmpty() &&
-                questionNumberOf(third->bytes) >= 0
+        first && isDateAndTimeStamp(bytesOf(*first)) ? std::span<const Part>(notesLayout)
+        : third && bytesOf(*first).isEmpty() && bytesOf(*second).isEmpty() &&
+                questionNumberOf(bytesOf(*third)) >= 0
             ? std::span<const Part>(masterResponseLayout)
             : std::span<const Part>(sendResponseLayout);
     for (const Part part : layout) {
@@ -633,15 +691,14 @@ bool RecordParser::readPart(Part part, Reading &reading)
     case Part::DateAndTimeStamp: {
         const LineSource::Line stamp = take();
         reading.notes = true;
-        reading.record.dateAndTime =
-            QString::fromLatin1(QByteArrayView(stamp.bytes).sliced(stampIndent.size()));
+        reading.record.dateAndTime = QString::fromLatin1(bytesOf(stamp).sliced(stampIndent.size()));
         reading.last = stamp.number;
         return true;
     }
     case Part::QuestionNumber:
         take();
         take();
-        reading.questionNumber = questionNumberOf(peek(0)->bytes);
+        reading.questionNumber = questionNumberOf(bytesOf(*peek(0)));
         reading.last = take().number;
         return true;
     case Part::Entry:
@@ -657,22 +714,22 @@ bool RecordParser::readPart(Part part, Reading &reading)
 // The recorded entry runs to the second opening rule.
 bool RecordParser::readEntry(Reading &reading)
 {
-    JoinedLines lines(source_.lineLimit());
+    JoinedLines &lines = *entry_;
     for (;;) {
         const auto *line = peek(0);
         if (!line || breaksRecord(0)) {
             reading.record.recordedLine = source_.decode(lines.bytes());
+            lines.clear(); // an entry cut short is not looked up as written
             reading.missing =
                 QStringLiteral("it stops inside its recorded line (no second opening rule)");
             return false;
         }
         const LineSource::Line taken = take();
         reading.last = taken.number;
-        if (isOpeningRule(taken.bytes))
+        if (isOpeningRule(bytesOf(taken)))
             break;
-        lines.add(taken.bytes);
+        lines.add(taken);
     }
-    entry_ = lines.bytes();
     Record &record = reading.record;
     record.assignment = run_.assignment;
     if (reading.questionNumber >= 0) {
@@ -691,9 +748,9 @@ bool RecordParser::readHead(Reading &reading)
             QStringLiteral("it stops after its recorded line (no response or note follows)");
         return false;
     }
-    if (head->bytes.startsWith(notesLabel))
+    if (bytesOf(*head).startsWith(notesLabel))
         reading.notes = true; // the label is taken off with the first line of the note
-    else if (head->bytes == responseHead)
+    else if (bytesOf(*head) == responseHead)
         reading.last = take().number;
     else
         reading.missingHead = head->number; // read as the first line of the response
@@ -705,13 +762,16 @@ bool RecordParser::readHead(Reading &reading)
 // lines that fit no record.
 bool RecordParser::readBody(Reading &reading)
 {
-    Body body(source_.lineLimit(), !reading.notes && !entry_.isEmpty());
+    Body body(source_, source_.lineLimit(), !reading.notes && !entry_->bytes().isEmpty());
+    body_ = &body.lines;
     for (bool first = true; peek(0); first = false) {
         if (peek(0)->number > body.pastedThrough && endsBody(body))
             break;
         takeBodyLine(reading, body, first);
     }
-    return closeBody(reading, body);
+    const bool closed = closeBody(reading, body);
+    body_ = nullptr;
+    return closed;
 }
 
 // Right after a closing rule, the next record or run (or what a cut left of it) ends the text;
@@ -730,9 +790,12 @@ void RecordParser::takeBodyLine(Reading &reading, Body &body, bool first)
 {
     const LineSource::Line taken = take();
     reading.last = taken.number;
-    QByteArrayView bytes(taken.bytes);
-    if (first && reading.notes && bytes.startsWith(notesLabel))
-        bytes = bytes.sliced(notesLabel.size());
+    QByteArrayView bytes = bytesOf(taken);
+    qsizetype label = 0;
+    if (first && reading.notes && bytes.startsWith(notesLabel)) {
+        label = notesLabel.size();
+        bytes = bytes.sliced(label);
+    }
     if (!first && bytes == closingRule && (!body.rated || isRatingLine(body.lines.last()))) {
         body.end = body.lines.mark();
         body.endLine = taken.number;
@@ -741,7 +804,7 @@ void RecordParser::takeBodyLine(Reading &reading, Body &body, bool first)
         body.firstAfter = taken.number;
         body.firstAfterText = source_.text(taken);
     }
-    body.lines.add(bytes);
+    body.lines.add(taken, label);
 }
 
 bool RecordParser::closeBody(Reading &reading, Body &body)
@@ -782,9 +845,9 @@ void RecordParser::finishRecord(Record &record)
         record.assignment = run_.assignment;
     // Taken as written first; only a line that is not found so is decoded and looked up again.
     std::optional<QuestionIndex::Place> place;
-    if (!entry_.isEmpty()) {
-        place = index_.findBytes(entry_, record.assignment);
-        record.recordedLine = place ? place->text : source_.decode(entry_);
+    if (const QByteArrayView entry = entry_->bytes(); !entry.isEmpty()) {
+        place = index_.findBytes(entry, record.assignment);
+        record.recordedLine = place ? place->text : source_.decode(entry);
     }
     if (!place)
         place = index_.find(record.recordedLine, record.assignment);

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QIODevice;
@@ -47,11 +48,15 @@ public:
 
     const LineSource &source() const { return source_; }
 
+    ~RecordParser();
+
     enum class Part;
     struct Reading;
     struct Body;
+    class JoinedLines;
 
 private:
+    QByteArrayView bytesOf(const LineSource::Line &line) const { return source_.bytes(line); }
     const LineSource::Line *peek(qsizetype ahead);
     LineSource::Line take();
     bool startsRecord(qsizetype ahead);
@@ -99,7 +104,10 @@ private:
     bool sourceDone_ = false;
     qint64 genuineThrough_ = 0; // lines looked through for pasted records, found real
     Run run_;
-    QByteArray entry_; // the recorded line of the record being read, as bytes
+    // The recorded line of the record being read, and its typed text while it is read: the
+    // file's bytes they still stand on are kept.
+    std::unique_ptr<JoinedLines> entry_;
+    JoinedLines *body_ = nullptr;
     bool haveRun_ = false;
     bool reportedNoRun_ = false;
     bool keepText_ = true;

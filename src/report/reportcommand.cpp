@@ -6,6 +6,7 @@
 #include "report/csvwriter.h"
 #include "report/gradebook.h"
 #include "report/htmlreport.h"
+#include "report/orderedwork.h"
 #include "report/questionindex.h"
 #include "report/recordfilename.h"
 #include "report/recordparser.h"
@@ -25,6 +26,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <variant>
+#include <vector>
 
 namespace report::reportcommand {
 
@@ -263,22 +266,102 @@ bool finishRowOutputs(const Outputs &outputs, RowOutputs &rows, QTextStream &err
     return written;
 }
 
-void readFile(const QString &path, const QuestionIndex &index, Gradebook &book,
-              const RecordParser::Handlers &handlers, bool keepText)
+// Reads one record file, handing on what it finds; false, with nothing read, when the file is
+// larger than `sizeLimit` (when one is given).
+bool readFile(const QString &path, const RecordFileName &name, const QuestionIndex &index,
+              const RecordParser::Handlers &handlers, bool keepText, qint64 sizeLimit = -1)
 {
-    book.beginFile(path);
     QFile file(path);
-    if (const QString reason = inputfiles::openForReading(path, file); !reason.isEmpty())
-        return book.addProblem(inputProblem(path, reason));
+    if (const QString reason = inputfiles::openForReading(path, file); !reason.isEmpty()) {
+        handlers.problem(inputProblem(path, reason));
+        return true;
+    }
     if (file.size() == 0) {
-        return book.addProblem(inputProblem(
+        handlers.problem(inputProblem(
             path, QStringLiteral("the file is empty: a record file holds at least an opening "
                                  "block")));
+        return true;
     }
-    const RecordFileName name = RecordFileName::of(path);
+    if (sizeLimit >= 0 && file.size() > sizeLimit)
+        return false;
     RecordParser parser(file, path, name.kind, index, name.monthDay);
     parser.setKeepText(keepText);
     parser.parse(handlers);
+    return true;
+}
+
+// What reading one file ahead gave, held until the file's turn comes.
+struct FileReading
+{
+    bool tooLargeToHold = false; // then read when its turn comes, record by record
+    std::vector<std::variant<Run, Record, Problem>> found;
+};
+
+// A file above this is not read ahead: all its records would be held until its turn.
+constexpr qint64 heldFileLimit = 4 * 1024 * 1024;
+
+FileReading readAhead(const QString &path, const RecordFileName &name, const QuestionIndex &index,
+                      bool keepText)
+{
+    FileReading reading;
+    RecordParser::Handlers held;
+    held.run = [&](const Run &run) { reading.found.emplace_back(run); };
+    held.record = [&](const Run &, const Record &record) { reading.found.emplace_back(record); };
+    held.problem = [&](const Problem &problem) { reading.found.emplace_back(problem); };
+    reading.tooLargeToHold = !readFile(path, name, index, held, keepText, heldFileLimit);
+    return reading;
+}
+
+void handOn(const FileReading &reading, const RecordParser::Handlers &handlers)
+{
+    Run run;
+    for (const auto &found : reading.found) {
+        if (const Run *next = std::get_if<Run>(&found)) {
+            run = *next;
+            handlers.run(run);
+        } else if (const Record *record = std::get_if<Record>(&found)) {
+            handlers.record(run, *record);
+        } else {
+            handlers.problem(std::get<Problem>(found));
+        }
+    }
+}
+
+// Every file in order, parsed ahead on the other cores: what is handed on, and in which order,
+// is the same as when they are read one after the other.
+void readFiles(const QStringList &files, const QuestionIndex &index, Gradebook &book,
+               const RecordParser::Handlers &handlers, bool keepText)
+{
+    QList<RecordFileName> names;
+    names.reserve(files.size());
+    for (const QString &path : files)
+        names.append(RecordFileName::of(path));
+    OrderedWork<FileReading> ahead(
+        files.size(), [&](qsizetype i) { return readAhead(files[i], names[i], index, keepText); },
+        workerThreads(), workWindow());
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        book.beginFile(files[i]);
+        const FileReading reading = ahead.take(i);
+        if (reading.tooLargeToHold)
+            readFile(files[i], names[i], index, handlers, keepText);
+        else
+            handOn(reading, handlers);
+    }
+}
+
+// One student's files read on their own, with their texts.
+std::unique_ptr<Gradebook> readStudent(const QStringList &files, const QuestionIndex &index)
+{
+    auto own = std::make_unique<Gradebook>(index, true);
+    RecordParser::Handlers handlers;
+    handlers.run = [&](const Run &run) { own->addRun(run); };
+    handlers.record = [&](const Run &, const Record &record) { own->addRecord(record); };
+    handlers.problem = [&](const Problem &problem) { own->addProblem(problem); };
+    for (const QString &path : files) {
+        own->beginFile(path);
+        readFile(path, RecordFileName::of(path), index, handlers, true);
+    }
+    return own;
 }
 
 bool writeFile(const QString &path, const QString &text, QTextStream &err)
@@ -292,7 +375,7 @@ bool writeFile(const QString &path, const QString &text, QTextStream &err)
     return true;
 }
 
-using ReadStudent = std::function<std::unique_ptr<Gradebook>(const QString &)>;
+using ReadStudent = decltype(htmlreport::Class::readStudent);
 
 // Above the size where each student gets a page of their own, the class's book keeps no typed
 // text: each student's files are read again, alone, for their page.
@@ -305,14 +388,7 @@ ReadStudent studentReader(const QStringList &files, const QuestionIndex &index,
     if (outputs.htmlPath.isEmpty() || byStudent.size() <= outputs.studentPagesAbove)
         return {};
     return [byStudent, &index](const QString &student) {
-        auto own = std::make_unique<Gradebook>(index, true);
-        RecordParser::Handlers handlers;
-        handlers.run = [&](const Run &run) { own->addRun(run); };
-        handlers.record = [&](const Run &, const Record &record) { own->addRecord(record); };
-        handlers.problem = [&](const Problem &problem) { own->addProblem(problem); };
-        for (const QString &path : byStudent.value(student))
-            readFile(path, index, *own, handlers, true);
-        return own;
+        return readStudent(byStudent.value(student), index);
     };
 }
 
@@ -470,11 +546,11 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
         rows.writeRecord(book.currentRun(), record);
     };
     handlers.problem = [&](const Problem &problem) { book.addProblem(problem); };
-    // Only the files of rows and the page show what was typed.
-    const bool keepText =
-        !outputs.csvPath.isEmpty() || !outputs.xlsxPath.isEmpty() || !outputs.htmlPath.isEmpty();
-    for (const QString &path : found.files)
-        readFile(path, index, book, handlers, keepText);
+    // Only the files of rows and the page show what was typed; a page with student pages of
+    // their own reads it for those pages.
+    const bool keepText = !outputs.csvPath.isEmpty() || !outputs.xlsxPath.isEmpty() ||
+                          (!outputs.htmlPath.isEmpty() && !readStudent);
+    readFiles(found.files, index, book, handlers, keepText);
 
     if (rows.workbook)
         rows.workbook->writeStatistics(questionStatistics(book, index));

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,6 +16,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <cstring>
 
@@ -752,6 +754,69 @@ private slots:
         QVERIFY(outcome.err.contains(QStringLiteral("but the file name says 12-31")));
         QVERIFY(QFileInfo(csvPath).size() > 1000);
         QVERIFY(QFileInfo(htmlPath).size() > 1000);
+    }
+
+    // Files are parsed ahead on every core, and students' pages made so: what comes out is
+    // what one core gives, byte for byte, with copies, problems and a file too large to be
+    // parsed ahead among them.
+    void oneCoreOrMany()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("the reader is pinned to one core with Linux's taskset");
+#else
+        const QString taskset = QStandardPaths::findExecutable(QStringLiteral("taskset"));
+        if (QThread::idealThreadCount() < 2 || taskset.isEmpty())
+            QSKIP("needs two cores and taskset");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        generateClass(dir.path());
+        for (const QFileInfo &info : QDir(records_.path()).entryInfoList(QDir::Files))
+            QVERIFY(QFile::copy(info.filePath(), dir.filePath(info.fileName())));
+        QFile sent(walks_.first().send);
+        QVERIFY(sent.open(QIODevice::ReadOnly));
+        const QByteArray runs = sent.readAll();
+        QFile large(dir.filePath(QStringLiteral("send_0320Lou_Large.txt")));
+        QVERIFY(large.open(QIODevice::WriteOnly));
+        QVERIFY(large.write(runs.repeated(5 * 1024 * 1024 / runs.size() + 1)) > 5 * 1024 * 1024);
+        large.close();
+
+        QList<QMap<QString, QByteArray>> outputs;
+        for (const bool oneCore : {true, false}) {
+            QTemporaryDir out;
+            QVERIFY(out.isValid());
+            const QStringList arguments{QStringLiteral(BEXLORIN_REPORT),
+                                        QStringLiteral("--csv"),
+                                        out.filePath(QStringLiteral("r.csv")),
+                                        QStringLiteral("--html"),
+                                        out.filePath(QStringLiteral("r.html")),
+                                        QStringLiteral("--student-pages-above"),
+                                        QStringLiteral("2"),
+                                        dir.path()};
+            QProcess process;
+            if (oneCore)
+                process.start(taskset,
+                              QStringList{QStringLiteral("-c"), QStringLiteral("0")} + arguments);
+            else
+                process.start(arguments.first(), arguments.mid(1));
+            QVERIFY(process.waitForFinished(120000));
+            QCOMPARE(process.exitCode(), 1);
+            QMap<QString, QByteArray> files{
+                {QStringLiteral("out"), process.readAllStandardOutput()},
+                {QStringLiteral("err"), process.readAllStandardError()}};
+            QDirIterator each(out.path(), QDir::Files, QDirIterator::Subdirectories);
+            while (each.hasNext()) {
+                QFile file(each.next());
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                files.insert(QDir(out.path()).relativeFilePath(file.fileName()), file.readAll());
+            }
+            outputs.append(files);
+        }
+        QVERIFY(outputs[0].value(QStringLiteral("err")).contains("send_0320Lou_Large.txt"));
+        QVERIFY(outputs[0].size() > 10); // the page, the CSV and the folder's pages
+        QCOMPARE(outputs[1].keys(), outputs[0].keys());
+        for (auto it = outputs[0].constBegin(); it != outputs[0].constEnd(); ++it)
+            QVERIFY2(outputs[1].value(it.key()) == it.value(), qPrintable(it.key()));
+#endif
     }
 
     // The report only reads: inputs made read-only keep their bytes, times and permissions,
