@@ -344,8 +344,7 @@ RecordParser::RecordParser(QIODevice &device, const QString &fileName, FileKind 
 
 RecordParser::~RecordParser() = default;
 
-// Pointers it gives stay valid until the look-ahead grows: peek the furthest line first.
-const LineSource::Line *RecordParser::peek(qsizetype ahead)
+const LineSource::Line *RecordParser::readAhead(qsizetype ahead)
 {
     while (aheadCount_ <= ahead && !sourceDone_) {
         if (aheadCount_ == qsizetype(ahead_.size())) {
@@ -881,7 +880,7 @@ void RecordParser::finishRecord(Record &record)
                                             "no code line, assignment or date"));
     }
     if (handlers_->record)
-        handlers_->record(run_, record);
+        handlers_->record(run_, std::move(record));
 }
 
 void RecordParser::reportFormat()

@@ -31,7 +31,7 @@ public:
     struct Handlers
     {
         std::function<void(const Run &)> run;
-        std::function<void(const Run &, const Record &)> record;
+        std::function<void(const Run &, Record &&)> record;
         std::function<void(const Problem &)> problem;
     };
 
@@ -57,7 +57,15 @@ public:
 
 private:
     QByteArrayView bytesOf(const LineSource::Line &line) const { return source_.bytes(line); }
-    const LineSource::Line *peek(qsizetype ahead);
+    // Pointers it gives stay valid until the look-ahead grows: peek the furthest line first.
+    const LineSource::Line *peek(qsizetype ahead)
+    {
+        // Most looks are at lines already read: those cost no call.
+        if (aheadCount_ > ahead)
+            return &ahead_[std::size_t((aheadFirst_ + ahead) & aheadMask())];
+        return readAhead(ahead);
+    }
+    const LineSource::Line *readAhead(qsizetype ahead);
     LineSource::Line take();
     bool startsRecord(qsizetype ahead);
     bool startsValidBlock(qsizetype ahead);

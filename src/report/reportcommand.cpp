@@ -306,21 +306,23 @@ FileReading readAhead(const QString &path, const RecordFileName &name, const Que
     FileReading reading;
     RecordParser::Handlers held;
     held.run = [&](const Run &run) { reading.found.emplace_back(run); };
-    held.record = [&](const Run &, const Record &record) { reading.found.emplace_back(record); };
+    held.record = [&](const Run &, Record &&record) {
+        reading.found.emplace_back(std::move(record));
+    };
     held.problem = [&](const Problem &problem) { reading.found.emplace_back(problem); };
     reading.tooLargeToHold = !readFile(path, name, index, held, keepText, heldFileLimit);
     return reading;
 }
 
-void handOn(const FileReading &reading, const RecordParser::Handlers &handlers)
+void handOn(FileReading &reading, const RecordParser::Handlers &handlers)
 {
     Run run;
-    for (const auto &found : reading.found) {
+    for (auto &found : reading.found) {
         if (const Run *next = std::get_if<Run>(&found)) {
             run = *next;
             handlers.run(run);
-        } else if (const Record *record = std::get_if<Record>(&found)) {
-            handlers.record(run, *record);
+        } else if (Record *record = std::get_if<Record>(&found)) {
+            handlers.record(run, std::move(*record));
         } else {
             handlers.problem(std::get<Problem>(found));
         }
@@ -341,7 +343,7 @@ void readFiles(const QStringList &files, const QuestionIndex &index, Gradebook &
         workerThreads(), workWindow());
     for (qsizetype i = 0; i < files.size(); ++i) {
         book.beginFile(files[i]);
-        const FileReading reading = ahead.take(i);
+        FileReading reading = ahead.take(i);
         if (reading.tooLargeToHold)
             readFile(files[i], names[i], index, handlers, keepText);
         else
