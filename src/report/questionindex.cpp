@@ -95,9 +95,10 @@ std::optional<QuestionIndex::Place> QuestionIndex::findBytes(QByteArrayView reco
                                                              int assignment) const
 {
     const EntryBytes key{QByteArray::fromRawData(recordedLine.data(), recordedLine.size())};
+    // One comparison of the whole entry, for all its places.
+    const auto [first, last] = exactBytes_.equal_range(key);
     std::optional<Place> chosen;
-    for (auto it = exactBytes_.constFind(key); it != exactBytes_.constEnd() && it.key() == key;
-         ++it) {
+    for (auto it = first; it != last; ++it) {
         if (!chosen || it->assignment == assignment)
             chosen = *it;
     }
