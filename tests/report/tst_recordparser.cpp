@@ -4,11 +4,15 @@
 #include "records/codepage.h"
 #include "records/recordcomposition.h"
 #include "records/recordfiles.h"
+#include "report/orderedwork.h"
 #include "walkedrun.h"
 
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
 
 using report::LineSource;
 using report::Record;
@@ -472,6 +476,59 @@ private slots:
         QCOMPARE(file.taken(), head.size() + records * record.size());
         QVERIFY2(furthestAhead <= 256 * 1024 + 4 * record.size(),
                  qPrintable(QString::number(furthestAhead)));
+    }
+
+    // Files are read ahead on worker threads: results come in the order asked for whoever made
+    // them, the workers stay within their window, and what is left untaken ends without a hang.
+    void orderedWork_data()
+    {
+        QTest::addColumn<int>("workers");
+        QTest::addColumn<int>("window");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("taken");
+        QTest::newRow("one core: made when taken") << 0 << 4 << 50 << 50;
+        QTest::newRow("one worker, one ahead") << 1 << 1 << 50 << 50;
+        QTest::newRow("three workers") << 3 << 4 << 500 << 500;
+        QTest::newRow("most left untaken") << 3 << 4 << 500 << 7;
+        QTest::newRow("one result") << 3 << 4 << 1 << 1;
+        QTest::newRow("none") << 3 << 4 << 0 << 0;
+    }
+
+    void orderedWork()
+    {
+        QFETCH(int, workers);
+        QFETCH(int, window);
+        QFETCH(int, count);
+        QFETCH(int, taken);
+        std::atomic<qsizetype> inHand{0};
+        std::atomic<qsizetype> furthest{0};
+        std::atomic<int> made{0};
+        std::atomic<int> madeByTaker{0};
+        QThread *const taker = QThread::currentThread();
+        {
+            report::OrderedWork<QString> work(
+                count,
+                [&](qsizetype i) {
+                    qsizetype ahead = i - inHand;
+                    qsizetype seen = furthest;
+                    while (ahead > seen && !furthest.compare_exchange_weak(seen, ahead)) {
+                    }
+                    madeByTaker += QThread::currentThread() == taker ? 1 : 0;
+                    ++made;
+                    return QString::number(i);
+                },
+                workers, window);
+            for (int i = 0; i < taken; ++i) {
+                QCOMPARE(work.take(i), QString::number(i));
+                inHand = i + 1;
+            }
+        }
+        QVERIFY2(furthest <= window, qPrintable(QString::number(furthest)));
+        QCOMPARE(madeByTaker.load(), workers == 0 || count == 1 ? taken : 0);
+        if (taken == count)
+            QCOMPARE(made.load(), count);
+        else
+            QVERIFY(made <= taken + window);
     }
 
     // What the table and the page say of a run: questions answered, mean ratings, notes, the
