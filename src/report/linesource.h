@@ -26,7 +26,7 @@ public:
     struct Line
     {
         qint64 number = 0;
-        qint64 offset = 0; // of its first byte, counted in the bytes read
+        qint64 offset = 0; // where it starts among the bytes read (a line left out takes none)
         qsizetype length = 0;
         QString text;
         bool decoded = false;
