@@ -13,11 +13,12 @@
 namespace report {
 
 // Worker threads for an OrderedWork: one per core, none on a machine of one core, where
-// working ahead gains nothing.
+// working ahead gains nothing, and no more than four: beyond that the thread taking the
+// results is what limits, and every worker adds results held in memory.
 inline int workerThreads()
 {
     const int cores = QThread::idealThreadCount();
-    return cores > 1 ? cores : 0;
+    return cores > 1 ? qMin(cores, 4) : 0;
 }
 
 // How far ahead of the result in hand they work: enough to keep every worker busy.

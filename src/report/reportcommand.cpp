@@ -298,7 +298,7 @@ struct FileReading
 };
 
 // A file above this is not read ahead: all its records would be held until its turn.
-constexpr qint64 heldFileLimit = 4 * 1024 * 1024;
+constexpr qint64 heldFileLimit = 1024 * 1024;
 
 FileReading readAhead(const QString &path, const RecordFileName &name, const QuestionIndex &index,
                       bool keepText)
