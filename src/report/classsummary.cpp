@@ -170,16 +170,17 @@ QHash<QString, qsizetype> studentRows(const Gradebook &book, const std::optional
     QSet<QString> seen;
     QStringList found;
     for (const RunSummary &run : book.runs()) {
-        if (!seen.contains(Roster::key(run.student))) {
-            seen.insert(Roster::key(run.student));
+        const QString key = Roster::key(run.student);
+        if (!seen.contains(key)) {
+            seen.insert(key);
             found.append(run.student);
         }
     }
     QHash<QString, qsizetype> rows;
     const QStringList &names = roster ? roster->names : found;
     for (const QString &name : names) {
-        if (!rows.contains(Roster::key(name))) {
-            rows.insert(Roster::key(name), matrix.students.size());
+        if (const QString key = Roster::key(name); !rows.contains(key)) {
+            rows.insert(key, matrix.students.size());
             matrix.students.append(name);
         }
     }

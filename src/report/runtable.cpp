@@ -63,15 +63,16 @@ QString columns(const QStringList &headers, QList<QStringList> rows)
     }
     QString out;
     const auto addRow = [&](const QStringList &cells) {
-        QString line;
+        const qsizetype start = out.size();
         for (qsizetype i = 0; i < cells.size() && i < widths.size(); ++i) {
             if (i > 0)
-                line += QStringLiteral("  ");
-            line += cells[i].leftJustified(widths[i]);
+                out += QStringLiteral("  ");
+            out += cells[i];
+            out.resize(out.size() + widths[i] - cells[i].size(), u' ');
         }
-        while (line.endsWith(u' '))
-            line.chop(1);
-        out += line + u'\n';
+        while (out.size() > start && out.endsWith(u' '))
+            out.chop(1);
+        out += u'\n';
     };
     addRow(headers);
     QStringList rules;

@@ -3,6 +3,8 @@
 
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace report::terminaltext {
 
 namespace {
@@ -20,7 +22,19 @@ bool isLayoutControl(char16_t c)
            c == 0x200F || c == 0x061C || c == 0x2028 || c == 0x2029;
 }
 
+bool needsEscape(char16_t c)
+{
+    return isControl(c) || isLayoutControl(c);
+}
+
 } // namespace
+
+QString escaped(const QString &text)
+{
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return needsEscape(c.unicode()); }))
+        return text;
+    return escaped(QStringView(text));
+}
 
 QString escaped(QStringView text)
 {

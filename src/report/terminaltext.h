@@ -15,6 +15,8 @@ namespace report::terminaltext {
 
 // `text` with every such character escaped.
 QString escaped(QStringView text);
+// The same, without a copy when there is nothing to escape.
+QString escaped(const QString &text);
 
 // Writes `line` escaped, then a line end.
 void writeLine(QTextStream &stream, QStringView line);
