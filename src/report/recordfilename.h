@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "report/inputs/sitefacts.h"
 #include "report/recordparser.h"
 
 #include <QString>
@@ -14,6 +15,7 @@ struct RecordFileName
     RecordParser::FileKind kind = RecordParser::FileKind::Other;
     QString student;  // blanks restored
     QString monthDay; // "mm-dd" from a send file's name; empty otherwise
+    SiteFacts site;   // what a course site added to the name
 
     static RecordFileName of(const QString &path);
     // "master", "send", "notes" or "other".
