@@ -12,7 +12,6 @@ namespace report {
 
 namespace {
 
-constexpr qint64 chunkSize = 256 * 1024;
 const QByteArray bom("\xEF\xBB\xBF");
 
 // Eight bytes at a time: most lines of a record file are plain ASCII.
@@ -62,15 +61,17 @@ std::optional<QString> utf8(QByteArrayView bytes)
 
 } // namespace
 
-LineSource::LineSource(QIODevice &device, qsizetype lineLimit)
+LineSource::LineSource(QIODevice &device, qsizetype lineLimit, qsizetype readSize)
     : device_(device)
     , lineLimit_(lineLimit)
+    , readSize_(qMax<qsizetype>(1, readSize))
 {}
 
 bool LineSource::fill()
 {
     if (atEnd_)
         return false;
+    moving();
     // Bytes of lines still held (up to keepFrom_) stay where they are.
     if (const qsizetype done = qsizetype(qBound<qint64>(0, keepFrom_ - base_, start_)); done > 0) {
         buffer_.remove(0, done);
@@ -78,10 +79,10 @@ bool LineSource::fill()
         start_ -= done;
     }
     const qsizetype had = buffer_.size();
-    if (buffer_.capacity() < had + chunkSize)
-        buffer_.reserve(qMax(had + chunkSize, 2 * buffer_.capacity()));
-    buffer_.resize(had + chunkSize);
-    const qint64 got = device_.read(buffer_.data() + had, chunkSize);
+    if (buffer_.capacity() < had + readSize_)
+        buffer_.reserve(qMax(had + readSize_, 2 * buffer_.capacity()));
+    buffer_.resize(had + readSize_);
+    const qint64 got = device_.read(buffer_.data() + had, readSize_);
     if (got < 0) {
         readFailed_ = true;
         readError_ = device_.errorString();
@@ -163,7 +164,7 @@ QString LineSource::text(const Line &line) const
     if (line.decoded)
         return line.text;
     QString text;
-    windows1252(bytes(line), text);
+    windows1252(bytes(line).view(), text);
     return text;
 }
 
@@ -269,6 +270,7 @@ bool LineSource::skipLongLine(Line &line)
         // be the CR of a CR LF split between two reads.
         const qsizetype read = buffer_.size() - 1 - start_;
         length += read;
+        moving();
         buffer_.remove(start_, read);
         if (!fill())
             break;

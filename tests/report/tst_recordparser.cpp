@@ -52,11 +52,11 @@ const QString firstQuestion = QStringLiteral(
 
 QByteArray response(const QString &entry = firstQuestion,
                     const QString &text = QStringLiteral("12 m^2"),
-                    const QString &rating = QStringLiteral("2"))
+                    const QString &rating = QStringLiteral("2"),
+                    records::Rating kind = records::Rating::Confidence)
 {
     return cp1252(records::responseRecord(records::RecordFile::Send, QStringLiteral("09:05:30"),
-                                          10001, {entry, text}, records::Rating::Confidence,
-                                          rating));
+                                          10001, {entry, text}, kind, rating));
 }
 
 QString firstAnswer()
@@ -388,45 +388,73 @@ private slots:
     }
 
     // Text typed or pasted into a response that looks like a record or an opening block is part
-    // of the response: the run, its records and their questions stay as they are.
+    // of the response: the run, its records and their questions stay as they are. Only where
+    // the text ends with a whole record of the response's kind could the program have written
+    // the same bytes after a crash cut the response short: that reading is taken, and the
+    // record cut short is named (`flagged`, with `more` records read than were written).
     void typedLookalikes_data()
     {
         QTest::addColumn<QByteArray>("typed");
+        QTest::addColumn<qint64>("flagged");
+        QTest::addColumn<int>("more");
         const QByteArray earlier =
             response(firstQuestion, QStringLiteral("earlier"), QStringLiteral("1"));
         const QByteArray typedBlock = "assignment #001\r\n001.  Areas\r\nbexlorin";
-        QTest::newRow("an opening block without its code line") << typedBlock;
+        const QByteArray rated = "x\r\nconfidence assessment:  3\r\n" + closingRuleBytes();
+        QTest::newRow("an opening block without its code line") << typedBlock << 0ll << 0;
         QTest::newRow("an opening block with an invalid code line")
-            << "RESPONSE -->  \r\n" + typedBlock + "\r\n03-03-2026";
-        QTest::newRow("a line of 49 full stops") << closingRuleBytes();
-        QTest::newRow("a closing rule after a rating line")
-            << "confidence assessment:  3\r\n" + closingRuleBytes() + "\r\nand more";
-        QTest::newRow("a whole earlier record") << "see:\r\n" + earlier + "that was it";
-        QTest::newRow("a whole earlier record, last") << "see:\r\n" + earlier.chopped(2);
-        QTest::newRow("two earlier records") << earlier + earlier.chopped(2);
+            << "RESPONSE -->  \r\n" + typedBlock + "\r\n03-03-2026" << 0ll << 0;
+        QTest::newRow("a record's start without its response head")
+            << earlier.left(earlier.indexOf("RESPONSE")) + "what I had" << 0ll << 0;
+        QTest::newRow("a whole record of another kind")
+            << "see:\r\n" +
+                   response(firstAnswer(), QStringLiteral("e"), QStringLiteral("1"),
+                            records::Rating::SelfCritique) +
+                   "that was it"
+            << 0ll << 0;
+        QTest::newRow("a whole earlier record") << "see:\r\n" + earlier + "that was it" << 6ll << 1;
+        QTest::newRow("a whole earlier record, last")
+            << "see:\r\n" + earlier.chopped(2) << 6ll << 1;
+        QTest::newRow("two earlier records") << earlier + earlier.chopped(2) << 6ll << 2;
         QTest::newRow("all of them")
-            << typedBlock + "\r\n" + closingRuleBytes() + "\r\n" + earlier + typedBlock;
+            << typedBlock + "\r\n" + closingRuleBytes() + "\r\n" + earlier + typedBlock << 6ll << 1;
+        // After a typed rating and closing rule, a typed record is two records to any reader;
+        // its time stamp before the response's own tells.
+        QTest::newRow("a rated text, then an earlier record")
+            << rated + "\r\n" + earlier.chopped(2).replace("09:05:30", "09:01:00") << 16ll << 1;
     }
     void typedLookalikes()
     {
         QFETCH(QByteArray, typed);
+        QFETCH(qint64, flagged);
+        QFETCH(int, more);
         const QString text = records::codepage::decode(typed);
         const auto file = [&](const QString &first) {
             return block() + response(firstQuestion, first, QStringLiteral("3")) +
-                   response(firstAnswer(), QStringLiteral("second"), QStringLiteral("2")) +
+                   response(firstAnswer(), QStringLiteral("second"), QStringLiteral("2"),
+                            records::Rating::SelfCritique) +
                    response(firstQuestion, QStringLiteral("third"), QStringLiteral("1"));
         };
-        const ParsedFile plain = parseBytes(file(QStringLiteral("plain")), masterName);
-        const ParsedFile parsed = parseBytes(file(text), masterName);
-        QVERIFY2(parsed.problems.isEmpty(), qPrintable(describe(parsed.problems)));
+        const ParsedFile plain = parseBytes(file(QStringLiteral("plain")), sendName);
+        const ParsedFile parsed = parseBytes(file(text), sendName);
         QCOMPARE(parsed.runs.size(), 1);
-        QCOMPARE(parsed.records.size(), plain.records.size());
-        QCOMPARE(parsed.records.first().response, text);
-        for (qsizetype i = 0; i < parsed.records.size(); ++i) {
-            QCOMPARE(parsed.records[i].question, plain.records[i].question);
-            QVERIFY(parsed.records[i].kind == plain.records[i].kind);
-            QCOMPARE(parsed.records[i].ratingTyped, plain.records[i].ratingTyped);
-            QVERIFY(parsed.records[i].complete);
+        QCOMPARE(parsed.records.size(), plain.records.size() + more);
+        if (flagged == 0) {
+            QVERIFY2(parsed.problems.isEmpty(), qPrintable(describe(parsed.problems)));
+            QCOMPARE(parsed.records.first().response, text);
+        } else {
+            QVERIFY2(!parsed.realProblems().isEmpty() &&
+                         parsed.realProblems().first().line == flagged,
+                     qPrintable(describe(parsed.problems)));
+        }
+        // The records written after it are read as written, whatever the reading of the text.
+        for (qsizetype i = 1; i < plain.records.size(); ++i) {
+            const Record &got = parsed.records[i + more];
+            QCOMPARE(got.question, plain.records[i].question);
+            QVERIFY(got.kind == plain.records[i].kind);
+            QCOMPARE(got.ratingTyped, plain.records[i].ratingTyped);
+            QCOMPARE(got.response, plain.records[i].response);
+            QVERIFY(got.complete);
         }
     }
 
