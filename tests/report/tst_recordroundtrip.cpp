@@ -16,6 +16,10 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
 using report::Record;
 using report::RecordKind;
 namespace text = records::fixedtext;
@@ -336,6 +340,32 @@ void dumpCase(const QString &path, const QByteArray &bytes, const Composed &file
         qInfo("problem at %lld: %s", p.line, qPrintable(p.text));
 }
 
+// A crash ends the run before a failure can name its case: the handler says which one it was,
+// then hands the signal on as it was handled before.
+char crashNote[64];
+int crashNoteLength = 0;
+struct sigaction before[NSIG];
+
+void onCrash(int signal)
+{
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, crashNote, crashNoteLength);
+    sigaction(signal, &before[signal], nullptr);
+    raise(signal);
+}
+
+void noteCase(quint64 seed)
+{
+    crashNoteLength = std::snprintf(crashNote, sizeof crashNote, "\ncrashed at seed %llu\n", seed);
+}
+
+void sayCaseOnCrash()
+{
+    struct sigaction action = {};
+    action.sa_handler = onCrash;
+    for (const int signal : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL})
+        sigaction(signal, &action, &before[signal]);
+}
+
 struct Tally
 {
     int exact = 0;
@@ -388,7 +418,9 @@ private slots:
         int benign = 0;
         QElapsedTimer timer;
         timer.start();
+        sayCaseOnCrash();
         for (quint64 seed = first; seed < first + quint64(cases); ++seed) {
+            noteCase(seed);
             const QByteArray failed = "seed " + QByteArray::number(seed);
             const Composed file = Composer(seed).compose();
             const QByteArray bytes = records::codepage::encode(file.text).value();
