@@ -429,6 +429,18 @@ bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &
     return writeFile(path, page, err) && written;
 }
 
+// The roster's notes, and the students its lines cannot tell apart, join the problems (of no
+// run).
+void useRoster(Gradebook &book, const Outputs &outputs)
+{
+    if (!outputs.roster)
+        return;
+    const ClassMatrix matrix = ClassMatrix::of(book, outputs.roster, outputs.due);
+    book.beginFile(outputs.roster->path());
+    for (const Problem &problem : outputs.roster->notices() + matrix.problems)
+        book.addProblem(problem);
+}
+
 // Notices counted per file and kind, in the order they were first met.
 void summariseNotices(const QList<Problem> &problems, QTextStream &err)
 {
@@ -553,6 +565,7 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     const bool keepText = !outputs.csvPath.isEmpty() || !outputs.xlsxPath.isEmpty() ||
                           (!outputs.htmlPath.isEmpty() && !readStudent);
     readFiles(found.files, index, book, handlers, keepText);
+    useRoster(book, outputs);
 
     if (rows.workbook)
         rows.workbook->writeStatistics(questionStatistics(book, index));
@@ -586,9 +599,10 @@ struct CommandOptions
             : QStringLiteral("Not available in this build (it has no libxlsxwriter)."),
         QStringLiteral("file")};
     QCommandLineOption roster{QStringLiteral("roster"),
-                              QStringLiteral("The class list: one name a line, or a CSV file with "
-                                             "a name column; names as in the file names or "
-                                             "written out."),
+                              QStringLiteral("The class list: one name a line, or a course "
+                                             "site's gradebook or participants export (CSV, or "
+                                             "tab-separated UTF-16); matched by the site's id, "
+                                             "then by name."),
                               QStringLiteral("file")};
     QCommandLineOption due{QStringLiteral("due"),
                            QStringLiteral("The due date of an assignment, e.g. 3=2026-03-10; "
