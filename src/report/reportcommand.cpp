@@ -10,6 +10,7 @@
 #include "report/questionindex.h"
 #include "report/recordfilename.h"
 #include "report/recordparser.h"
+#include "report/roster/gradesfile.h"
 #include "report/runtable.h"
 #include "report/terminaltext.h"
 #include "report/workbookwriter.h"
@@ -430,15 +431,25 @@ bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &
 }
 
 // The roster's notes, and the students its lines cannot tell apart, join the problems (of no
-// run).
-void useRoster(Gradebook &book, const Outputs &outputs)
+// run); the roster is written back with the marks when that is asked for.
+bool useRoster(Gradebook &book, const QuestionIndex &index, const Outputs &outputs,
+               QTextStream &err)
 {
     if (!outputs.roster)
-        return;
+        return true;
     const ClassMatrix matrix = ClassMatrix::of(book, outputs.roster, outputs.due);
     book.beginFile(outputs.roster->path());
     for (const Problem &problem : outputs.roster->notices() + matrix.problems)
         book.addProblem(problem);
+    if (outputs.gradesPath.isEmpty())
+        return true;
+    QSaveFile file(outputs.gradesPath);
+    const QByteArray bytes = GradesFile::of(*outputs.roster, matrix, index);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        say(err, QStringLiteral("%1: %2").arg(shown(outputs.gradesPath), file.errorString()));
+        return false;
+    }
+    return true;
 }
 
 // Notices counted per file and kind, in the order they were first met.
@@ -536,7 +547,8 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     if (written)
         *written = false;
     const Inputs found = gatherInputs(inputs);
-    QStringList outputPaths{outputs.csvPath, outputs.htmlPath, outputs.xlsxPath};
+    QStringList outputPaths{outputs.csvPath, outputs.htmlPath, outputs.xlsxPath,
+                            outputs.gradesPath};
     outputPaths.removeAll(QString());
     if (const QString error = outputError(outputPaths, found); !error.isEmpty()) {
         say(err, error);
@@ -565,11 +577,11 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     const bool keepText = !outputs.csvPath.isEmpty() || !outputs.xlsxPath.isEmpty() ||
                           (!outputs.htmlPath.isEmpty() && !readStudent);
     readFiles(found.files, index, book, handlers, keepText);
-    useRoster(book, outputs);
+    const bool rosterUsed = useRoster(book, index, outputs, err);
 
     if (rows.workbook)
         rows.workbook->writeStatistics(questionStatistics(book, index));
-    bool allWritten = finishRowOutputs(outputs, rows, err);
+    bool allWritten = finishRowOutputs(outputs, rows, err) && rosterUsed;
     if (!outputs.htmlPath.isEmpty())
         allWritten =
             writeHtml(outputs.htmlPath, book, index, outputs, readStudent, err) && allWritten;
@@ -603,6 +615,12 @@ struct CommandOptions
                                              "site's gradebook or participants export (CSV, or "
                                              "tab-separated UTF-16); matched by the site's id, "
                                              "then by name."),
+                              QStringLiteral("file")};
+    QCommandLineOption grades{QStringLiteral("grades"),
+                              QStringLiteral("Write the roster back to <file> for the course "
+                                             "site's import, as it came, with a column per "
+                                             "assignment: the questions answered in each "
+                                             "student's best run. Needs --roster."),
                               QStringLiteral("file")};
     QCommandLineOption due{QStringLiteral("due"),
                            QStringLiteral("The due date of an assignment, e.g. 3=2026-03-10; "
@@ -686,6 +704,14 @@ QString classOptions(const QCommandLineParser &parser, const CommandOptions &opt
         if (!outputs.roster)
             return QStringLiteral("--roster %1").arg(error);
     }
+    outputs.gradesPath = parser.value(options.grades);
+    if (!outputs.gradesPath.isEmpty() && !outputs.roster)
+        return QStringLiteral("--grades writes the roster back: name it with --roster");
+    const QFileInfo grades(outputs.gradesPath);
+    if (outputs.roster && grades.exists() &&
+        grades.canonicalFilePath() == QFileInfo(outputs.roster->path()).canonicalFilePath())
+        return QStringLiteral("--grades %1 is the roster itself: choose another name")
+            .arg(shown(outputs.gradesPath));
     return {};
 }
 
@@ -698,9 +724,9 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const CommandOptions options;
-    parser.addOptions({options.csv, options.html, options.xlsx, options.roster, options.due,
-                       options.questions, options.quiet, options.verbose, options.studentPages,
-                       options.choose});
+    parser.addOptions({options.csv, options.html, options.xlsx, options.roster, options.grades,
+                       options.due, options.questions, options.quiet, options.verbose,
+                       options.studentPages, options.choose});
     parser.addPositionalArgument(QStringLiteral("paths"),
                                  QStringLiteral("Record files, or folders to search for them."),
                                  QStringLiteral("paths..."));
