@@ -71,6 +71,15 @@ bool blank(const QStringList &fields)
 
 } // namespace
 
+// Nothing but delimiters, quotes and blanks in any of its columns.
+bool Roster::blankRow(qsizetype row) const
+{
+    const QString text = table_.text(table_.rows()[row].text);
+    return std::all_of(text.begin(), text.end(), [&](QChar c) {
+        return c.isSpace() || c == u'"' || c == table_.delimiter();
+    });
+}
+
 struct Roster::Columns
 {
     qsizetype fullName = -1;
@@ -78,7 +87,7 @@ struct Roster::Columns
     qsizetype last = -1;
     QList<qsizetype> ids;
     QList<qsizetype> participants;
-    qsizetype width = 1; // fields a row needs to be read: past the last column used
+    qsizetype width = 1; // fields of a row that are read: up to the last column used
 };
 
 std::optional<Roster> Roster::read(const QString &path, QString *error)
@@ -149,7 +158,10 @@ qsizetype Roster::readHeader(Columns &columns)
             else if (titles[c] == Title::Participant)
                 columns.participants.append(c);
         }
-        columns.width = fields.size();
+        const QList<qsizetype> used =
+            QList<qsizetype>{columns.fullName, columns.first, columns.last} + columns.ids +
+            columns.participants;
+        columns.width = *std::max_element(used.begin(), used.end()) + 1;
         return row + 1;
     }
     return table_.rows().size();
@@ -158,7 +170,7 @@ qsizetype Roster::readHeader(Columns &columns)
 void Roster::readRow(qsizetype row, const Columns &columns)
 {
     const QStringList fields = table_.fields(row, columns.width);
-    if (blank(fields) || fields.first().trimmed().startsWith(u'#'))
+    if (blankRow(row) || fields.first().trimmed().startsWith(u'#'))
         return;
     RosterEntry entry;
     entry.row = row;

@@ -52,6 +52,7 @@ private:
     struct Columns;
     qsizetype readHeader(Columns &columns);
     void readRow(qsizetype row, const Columns &columns);
+    bool blankRow(qsizetype row) const;
 
     QString path_;
     RosterTable table_;
