@@ -662,6 +662,8 @@ const QString examples = QStringLiteral(
     "      the assignments of each student and one line per run, on the terminal\n"
     "  %1 --roster class.txt --due 1=2026-03-10 --due 2=2026-03-17 ~/mail/attachments\n"
     "      who has submitted, late, unfinished or not at all\n"
+    "  %1 --roster gradebook.csv --grades marks.csv ~/mail/attachments\n"
+    "      the course site's gradebook export back, with the marks, for its import\n"
     "  %1 --questions --quiet ~/mail/attachments\n"
     "      how the class did at each question\n"
     "  %1 --html report.html --csv records.csv ~/mail/attachments\n"
