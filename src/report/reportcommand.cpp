@@ -189,6 +189,10 @@ QString outputError(const QStringList &outputs, const Inputs &inputs)
         named.insert(absolute);
         if (inputs.canonicals.contains(info.canonicalFilePath()))
             return QStringLiteral("%1 is one of the record files read").arg(shown(output));
+        // Also one not read this time: a record file only ever grows.
+        if (info.exists() && RecordFileName::of(output).kind != RecordParser::FileKind::Other)
+            return QStringLiteral("%1 is a record file, which the reader never writes over")
+                .arg(shown(output));
         const bool recordName = std::any_of(
             recordPrefixes.begin(), recordPrefixes.end(), [&](const QByteArray &prefix) {
                 return info.fileName().startsWith(QLatin1String(prefix), Qt::CaseInsensitive);

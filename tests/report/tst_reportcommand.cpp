@@ -493,6 +493,9 @@ private slots:
             << QStringList{QStringLiteral("--roster"), walks_.first().send,
                            QStringLiteral("--grades"), walks_.first().master, records_.path()}
             << 2 << QStringLiteral("is one of the record files read");
+        QTest::newRow("an output over a record file not read")
+            << QStringList{QStringLiteral("--csv"), walks_.first().master, walks_.first().send} << 2
+            << QStringLiteral("is a record file, which the reader never writes over");
         QTest::newRow("an output read as a record file next time")
             << QStringList{QStringLiteral("--csv"),
                            records_.filePath(QStringLiteral("send_all.csv")), records_.path()}
