@@ -394,6 +394,8 @@ int statusOf(const Gradebook &book, bool written)
 QString htmlPathForFolder(const QString &folder, const QString &otherFolder)
 {
     const QString name = QStringLiteral("bexlorin-report.html");
+    if (QFileInfo(folder).isFile()) // a course site's .zip: nothing is written beside it
+        return QDir(otherFolder).filePath(name);
     const QStringList studentFiles = QDir(folder).entryList(
         {QStringLiteral("masterFile_*.txt"), QStringLiteral("notes_*.txt")}, QDir::Files);
     return QDir(studentFiles.isEmpty() ? folder : otherFolder).filePath(name);

@@ -6,6 +6,7 @@
 #include "report/recordfilename.h"
 #include "report/reportcommand.h"
 #include "report/workbookwriter.h"
+#include "reportapp/folderorzipdialog.h"
 #include "ziparchives.h"
 
 #include <QDateTime>
@@ -628,6 +629,25 @@ private slots:
                  kind != u"a cut archive");
         QCOMPARE(stateOf(dir.path()), before);
         QCOMPARE(QFileInfo::exists(QStringLiteral("/etc/x")), etcHadIt);
+    }
+
+    // The folder dialog of the desktop entry takes a course site's .zip as well as a folder.
+    void folderDialogTakesAZip()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString archive = dir.filePath(QStringLiteral("submissions.zip"));
+        QVERIFY(writeZip(archive, {{"send_0303Sam_Student.txt", bytesOf(walks_[0].send)}}));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("class")));
+        for (const QString &chosen : {archive, dir.filePath(QStringLiteral("class"))}) {
+            reportapp::FolderOrZipDialog dialog(dir.path());
+            dialog.selectFile(chosen);
+            dialog.accept();
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QCOMPARE(QFileInfo(dialog.chosen()), QFileInfo(chosen));
+        }
+        QCOMPARE(report::reportcommand::htmlPathForFolder(archive, outputs_.path()),
+                 output(QStringLiteral("bexlorin-report.html")));
     }
 
     void exitStatus_data()
