@@ -490,8 +490,8 @@ struct CommandOptions
                        "each student's responses to a page of their own (default 30)."),
         QStringLiteral("count"), QStringLiteral("30")};
     QCommandLineOption choose{QStringLiteral("choose-folder"),
-                              QStringLiteral("Ask for a folder, write the report page and open it "
-                                             "in the browser.")};
+                              QStringLiteral("Ask for a folder or a course site's .zip, write the "
+                                             "report page and open it in the browser.")};
 };
 
 const QString description =
@@ -516,7 +516,9 @@ const QString examples = QStringLiteral(
     "  %1 --questions --quiet ~/mail/attachments\n"
     "      how the class did at each question\n"
     "  %1 --html report.html --csv records.csv ~/mail/attachments\n"
-    "      the page to read in a browser and every record for a program\n");
+    "      the page to read in a browser and every record for a program\n"
+    "  %1 ~/Downloads/submissions.zip\n"
+    "      a course site's download, read in place, as the site named the files\n");
 
 // Qt's usage line names the program by the path it was started with; the name is enough.
 QString helpText(const QCommandLineParser &parser)
@@ -570,9 +572,11 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     parser.addOptions({options.csv, options.html, options.xlsx, options.roster, options.due,
                        options.questions, options.quiet, options.verbose, options.studentPages,
                        options.choose});
-    parser.addPositionalArgument(QStringLiteral("paths"),
-                                 QStringLiteral("Record files, or folders to search for them."),
-                                 QStringLiteral("paths..."));
+    parser.addPositionalArgument(
+        QStringLiteral("paths"),
+        QStringLiteral("Record files, folders to search for them (folders within included), or "
+                       "a course site's .zip of them, read in place."),
+        QStringLiteral("paths..."));
 
     if (!parser.parse(arguments)) {
         say(err, parser.errorText());
