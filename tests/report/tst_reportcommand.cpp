@@ -538,6 +538,8 @@ private slots:
         QString input = site.filePath(QStringLiteral("submissions.zip"));
         if (zipped) {
             QVERIFY(writeZip(input, entries));
+            if (layout == u"compressed folder") // found in the folder named, not named itself
+                input = site.path();
         } else {
             input = site.path();
             for (const ZipItem &entry : std::as_const(entries)) {
