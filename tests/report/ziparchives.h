@@ -22,6 +22,7 @@ struct ZipItem
     bool cp437 = false; // the name in the DOS code page, without the UTF-8 flag
     bool encrypted = false;
     bool stored = false; // not compressed
+    QString file;        // instead of bytes: this file's, read while they are packed
 };
 
 // A source of `size` zero bytes that holds none of them.
@@ -76,7 +77,9 @@ inline bool writeZip(const QString &path, const QList<ZipItem> &items)
     bool added = true;
     for (const ZipItem &item : items) {
         zip_source_t *source = nullptr;
-        if (item.zeros > 0) {
+        if (!item.file.isEmpty()) {
+            source = zip_source_file(zip, QFile::encodeName(item.file).constData(), 0, -1);
+        } else if (item.zeros > 0) {
             auto *state = new zip_uint64_t[2]{0, zip_uint64_t(item.zeros)};
             source = zip_source_function(zip, zeroBytes, state);
         } else {
