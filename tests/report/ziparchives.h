@@ -22,7 +22,7 @@ struct ZipItem
     bool cp437 = false; // the name in the DOS code page, without the UTF-8 flag
     bool encrypted = false;
     bool stored = false; // not compressed
-    QString file;        // instead of bytes: this file's, read while they are packed
+    QString file{};      // instead of bytes: this file's, read while they are packed
 };
 
 // A source of `size` zero bytes that holds none of them.
