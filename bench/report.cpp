@@ -6,14 +6,19 @@
 // one run so that the ratios hold on a busy machine. Files are read from the page cache (just
 // written, one untimed warm-up each). Wall and CPU time from fork to the end of wait4, peak
 // RSS from wait4; rounds alternate between the commands. Then the cost against size: the same
-// modes on 1,000 and on 10,000 smaller files. Then memory against input: a 1 GB file that is
-// one line without a line end (sparse, so it costs no disk), and /dev/zero named as an input.
+// modes on 1,000 and on 10,000 smaller files. Then the same class read from its .zip, as a
+// course site hands it out, against the unpacked folder. Then memory against input: a 1 GB file
+// that is one line without a line end (sparse, so it costs no disk), /dev/zero named as an
+// input, and the archives no course site writes (a 1 GiB entry of zeros, an entry lying about
+// its size, ...).
 #include "childrun.h"
 #include "figures.h"
 #include "recordfixtures.h"
+#include "ziparchives.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstring>
@@ -145,6 +150,75 @@ void reportModes(const std::vector<Mode> &modes, const std::string &what, int ro
     }
 }
 
+// Each archive no course site writes, beside a good send file: the reader's status, peak memory
+// and time.
+void hostileArchives(const QString &folder)
+{
+    const QByteArray good = bench::fixtures::sendFile(100 * 1024, 0, QStringLiteral("03-03-2026"));
+    const QByteArray other =
+        bench::fixtures::sendFile(100 * 1024, 500, QStringLiteral("03-03-2026"));
+    for (const QString &kind : hostileArchiveKinds()) {
+        const QString path = QDir(folder).filePath(QStringLiteral("hostile.zip"));
+        if (!writeHostileArchive(kind, path, good, other)) {
+            bench::row("archive: " + kind.toStdString(), "could not be made");
+            continue;
+        }
+        const bench::ChildRun run = runOnce({BEXLORIN_REPORT, path.toStdString()});
+        const int expected = kind.contains(u"disagree") ? 1 : 2;
+        bench::row("archive: " + kind.toStdString() + ", exit status / peak RSS / wall",
+                   std::to_string(run.status) + " / " + bench::fixed(run.peakRssMb, 1) + " MiB / " +
+                       bench::fixed(run.wallMs, 0) + " ms",
+                   std::to_string(expected) + " / < 100 MiB",
+                   run.status == expected && run.peakRssMb < 100 ? "yes" : "no");
+    }
+}
+
+// The class's files as one .zip, as a course site hands them out; packed from the files, so
+// that this process stays small (a child's peak RSS counts what it shares before its exec).
+bool zipClass(const QString &folder, const QString &archive)
+{
+    QList<ZipItem> items;
+    for (const QFileInfo &info : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
+        items.append({info.fileName().toUtf8(), {}});
+        items.last().file = info.filePath();
+    }
+    return writeZip(archive, items);
+}
+
+// The same class from its .zip and from the unpacked folder, in the table and CSV modes.
+bool zipAgainstFolder(const QString &folder, const QString &out, int rounds)
+{
+    const QString archive = QDir(out).filePath(QStringLiteral("class.zip"));
+    if (!zipClass(folder, archive))
+        return false;
+    const std::string in = folder.toStdString();
+    const std::string zip = archive.toStdString();
+    const std::string csv = QDir(out).filePath(QStringLiteral("z.csv")).toStdString();
+    std::vector<Mode> modes{{"table, folder", {BEXLORIN_REPORT, in}},
+                            {"table, .zip", {BEXLORIN_REPORT, zip}},
+                            {"CSV, folder", {BEXLORIN_REPORT, "--quiet", "--csv", csv, in}},
+                            {"CSV, .zip", {BEXLORIN_REPORT, "--quiet", "--csv", csv, zip}}};
+    measure(modes, rounds);
+    for (std::size_t m = 0; m < modes.size(); m += 2) {
+        const Mode &plain = modes[m];
+        const Mode &zipped = modes[m + 1];
+        bench::row(zipped.name + " / " + plain.name + ": wall / CPU (median of " +
+                       std::to_string(rounds) + ")",
+                   bench::fixed(zipped.wall(), 0) + " / " + bench::fixed(zipped.cpu(), 0) +
+                       " ms against " + bench::fixed(plain.wall(), 0) + " / " +
+                       bench::fixed(plain.cpu(), 0) + " ms");
+        bench::ratioRow(zipped.name + " / " + plain.name + ", wall", zipped.wall() / plain.wall(),
+                        2.0);
+        bench::row(zipped.name + ", peak RSS", bench::fixed(zipped.rss(), 1) + " MiB", "< 100 MiB",
+                   zipped.rss() < 100 ? "yes" : "no");
+        bench::row(zipped.name + ", exit status (the folder's: " + std::to_string(plain.status) +
+                       ")",
+                   std::to_string(zipped.status), std::to_string(plain.status),
+                   zipped.status == plain.status ? "yes" : "no");
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -196,5 +270,8 @@ int main(int argc, char *argv[])
     }
     bench::row("cat, 10,000 / 1,000 files, CPU",
                bench::fixed(many[0].cpu() / few[0].cpu(), 1) + "×");
+    if (!zipAgainstFolder(folder.path(), out.path(), rounds))
+        return 1;
+    hostileArchives(out.path());
     return memoryAgainstInput(out.path()) ? 0 : 1;
 }

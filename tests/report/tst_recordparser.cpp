@@ -672,6 +672,84 @@ private slots:
         QCOMPARE(parsed.runs.first().codeNumber, 256 - 118);
         QVERIFY(parsed.runs.first().codeLineValid);
     }
+
+    // A record file's name as the program wrote it, and as course sites and browsers hand it
+    // back: the student is the program's part alone; what the site added is kept as its facts.
+    void recordFileNames_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("student");
+        QTest::addColumn<QString>("site");
+        QTest::addColumn<QStringList>("facts"); // site name, user id, username, attempt
+        QTest::addColumn<bool>("late");
+        QTest::addColumn<int>("resubmission");
+        QTest::addColumn<bool>("agrees");
+        const QStringList none{QString(), QString(), QString(), QString()};
+        QTest::newRow("as written")
+            << QStringLiteral("c/send_1208Ann_Lee.txt") << QStringLiteral("send")
+            << QStringLiteral("Ann Lee") << QString() << none << false << 0 << true;
+        QTest::newRow("Moodle, a folder per submission")
+            << QStringLiteral("c/Ann Lee_9101_assignsubmission_file_/send_1208Ann_Lee.txt")
+            << QStringLiteral("send") << QStringLiteral("Ann Lee") << QStringLiteral("Moodle")
+            << QStringList{QStringLiteral("Ann Lee"), QStringLiteral("9101"), QString(), QString()}
+            << false << 0 << true;
+        QTest::newRow("Moodle, flattened")
+            << QStringLiteral("Ann Lee_9101_assignsubmission_file_masterFile_Ann_Lee.txt")
+            << QStringLiteral("master") << QStringLiteral("Ann Lee") << QStringLiteral("Moodle")
+            << QStringList{QStringLiteral("Ann Lee"), QStringLiteral("9101"), QString(), QString()}
+            << false << 0 << true;
+        QTest::newRow("Moodle, another student's file")
+            << QStringLiteral("Bo Chan_9102_assignsubmission_file_/send_1208Ann_Lee.txt")
+            << QStringLiteral("send") << QStringLiteral("Ann Lee") << QStringLiteral("Moodle")
+            << QStringList{QStringLiteral("Bo Chan"), QStringLiteral("9102"), QString(), QString()}
+            << false << 0 << false;
+        QTest::newRow("Canvas, late")
+            << QStringLiteral("leeann_LATE_101_77101_send_1208Ann_Lee.txt")
+            << QStringLiteral("send") << QStringLiteral("Ann Lee") << QStringLiteral("Canvas")
+            << QStringList{QStringLiteral("leeann"), QStringLiteral("101"), QString(), QString()}
+            << true << 0 << true;
+        QTest::newRow("Canvas, a resubmission")
+            << QStringLiteral("doekimo_102_77102_send_1208Kim_O_Doe-1.txt")
+            << QStringLiteral("send") << QStringLiteral("Kim O Doe") << QStringLiteral("Canvas")
+            << QStringList{QStringLiteral("doekimo"), QStringLiteral("102"), QString(), QString()}
+            << false << 1 << true;
+        QTest::newRow("Blackboard")
+            << QStringLiteral("Homework 1_alee_attempt_2026-12-08-10-11-12_send_1208Zoë_Lee.txt")
+            << QStringLiteral("send") << QStringLiteral("Zoë Lee") << QStringLiteral("Blackboard")
+            << QStringList{QString(), QString(), QStringLiteral("alee"),
+                           QStringLiteral("2026-12-08-10-11-12")}
+            << false << 0 << true;
+        QTest::newRow("a browser's copy")
+            << QStringLiteral("notes_Zoë_Lee (2).txt") << QStringLiteral("notes")
+            << QStringLiteral("Zoë Lee") << QString() << none << false << 2 << true;
+        QTest::newRow("the program's part inside a word")
+            << QStringLiteral("resend_1208Ann.txt") << QStringLiteral("other")
+            << QStringLiteral("resend 1208Ann") << QString() << none << false << 0 << true;
+    }
+    void recordFileNames()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, kind);
+        QFETCH(QString, student);
+        QFETCH(QString, site);
+        QFETCH(QStringList, facts);
+        QFETCH(bool, late);
+        QFETCH(int, resubmission);
+        QFETCH(bool, agrees);
+        const report::RecordFileName name = report::RecordFileName::of(path);
+        QCOMPARE(name.kindText(), kind);
+        QCOMPARE(name.student, student);
+        QCOMPARE(name.site.siteText(), site);
+        QCOMPARE((QStringList{name.site.siteName, name.site.userId, name.site.username,
+                              name.site.attempt}),
+                 facts);
+        QCOMPARE(name.site.late, late);
+        QCOMPARE(name.site.resubmission, resubmission);
+        QCOMPARE(name.site.agreesWith(name.student), agrees);
+        QVERIFY(name.written.startsWith(kind == u"other" ? QString() : kind.left(4),
+                                        Qt::CaseInsensitive));
+    }
 };
 
 QTEST_MAIN(TestRecordParser)

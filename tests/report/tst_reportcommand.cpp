@@ -3,8 +3,11 @@
 #include "generatedclass.h"
 #include "records/codepage.h"
 #include "records/recordcomposition.h"
+#include "report/recordfilename.h"
 #include "report/reportcommand.h"
 #include "report/workbookwriter.h"
+#include "reportapp/folderorzipdialog.h"
+#include "ziparchives.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -53,10 +56,12 @@ QString workbookReader()
 // `asUser`: as an ordinary user, so that file permissions hold even when the suite runs as
 // root (as CI does).
 Outcome runReport(const QStringList &arguments, bool asUser = false,
-                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                  const QString &workingDirectory = {})
 {
     QProcess process;
     process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(workingDirectory);
 #ifdef Q_OS_WIN
     const bool root = false;
 #else
@@ -126,6 +131,19 @@ QList<QStringList> readCsv(const QByteArray &bytes, QString *error)
     return rows;
 }
 
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QList<QStringList> readCsvFile(const QString &path)
+{
+    QString error;
+    const QList<QStringList> rows = readCsv(bytesOf(path), &error);
+    return error.isEmpty() ? rows : QList<QStringList>();
+}
+
 QString kindText(report::RecordKind kind)
 {
     switch (kind) {
@@ -149,16 +167,45 @@ struct FileState
     bool operator==(const FileState &) const = default;
 };
 
+// Every file below `folder`, by its path from there.
 QMap<QString, FileState> stateOf(const QString &folder)
 {
     QMap<QString, FileState> state;
     const QDir dir(folder);
-    for (const QFileInfo &info : dir.entryInfoList(QDir::Files | QDir::Hidden)) {
+    QDirIterator each(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (each.hasNext()) {
+        const QFileInfo info(each.next());
         QFile file(info.filePath());
         file.open(QIODevice::ReadOnly);
-        state.insert(info.fileName(), {file.readAll(), info.lastModified(), info.permissions()});
+        state.insert(dir.relativeFilePath(info.filePath()),
+                     {file.readAll(), info.lastModified(), info.permissions()});
     }
     return state;
+}
+
+// Where a course site puts a send file of `student` (site number `id`), the `n`th it hands out,
+// by the layout's name.
+QString placed(const QString &layout, const QString &file, const QString &student, int id, int n)
+{
+    const QStringList words = student.split(u' ');
+    const QString lastFirst =
+        (words.last() + words.mid(0, words.size() - 1).join(QString())).toLower();
+    if (layout.startsWith(u"Moodle"))
+        return QStringLiteral("%1_%2_assignsubmission_file_%3%4")
+            .arg(student)
+            .arg(9100 + id)
+            .arg(layout.endsWith(u"flattened") ? QString() : QStringLiteral("/"), file);
+    if (layout == u"Canvas")
+        return QStringLiteral("%1%2_%3_%4_%5")
+            .arg(lastFirst, student == u"Eve Gray" ? QStringLiteral("_LATE") : QString())
+            .arg(100 + id)
+            .arg(77000 + n)
+            .arg(file);
+    if (layout == u"Blackboard")
+        return QStringLiteral("Homework 1_%1_attempt_2026-03-%2-10-11-12_%3")
+            .arg(lastFirst)
+            .arg(file.mid(7, 2), file);
+    return file; // Windows' compressed folder keeps the names
 }
 
 } // namespace
@@ -457,6 +504,175 @@ private slots:
         }
     }
 
+    // The class as course sites hand it out, in folders and as their .zip (with a student
+    // whose name is beyond ASCII, and one archive as Windows' compressed folder writes names):
+    // the same students, runs and CSV rows (the file aside) as the plain send files in a
+    // folder, and nothing written beside the inputs, in the working folder or in TMPDIR.
+    void courseSiteLayouts_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<bool>("zipped");
+        for (const char *layout :
+             {"Moodle, a folder per submission", "Moodle, flattened", "Canvas", "Blackboard"}) {
+            QTest::newRow(layout) << QString::fromLatin1(layout) << false;
+            QTest::addRow("%s, as its .zip", layout) << QString::fromLatin1(layout) << true;
+        }
+        QTest::newRow("compressed folder, DOS code-page names")
+            << QStringLiteral("compressed folder") << true;
+    }
+    void courseSiteLayouts()
+    {
+        QFETCH(QString, layout);
+        QFETCH(bool, zipped);
+        QTemporaryDir plain, site, elsewhere;
+        QVERIFY(plain.isValid() && site.isValid() && elsewhere.isValid());
+        generateClass(plain.path());
+        walkAssignment(plain.path(), QStringLiteral("Zoë Ruiz"), 1, 4, QTime(11, 0, 5), 9);
+        QList<ZipItem> entries;
+        QStringList students;
+        for (const QFileInfo &info : QDir(plain.path()).entryInfoList(QDir::Files, QDir::Name)) {
+            if (!info.fileName().startsWith(QStringLiteral("send_"))) {
+                QVERIFY(QFile::remove(info.filePath()));
+                continue;
+            }
+            const QString student = report::RecordFileName::of(info.fileName()).student;
+            if (!students.contains(student))
+                students.append(student);
+            const QString name = placed(layout, info.fileName(), student,
+                                        int(students.indexOf(student)), int(entries.size()));
+            entries.append(
+                {name.toUtf8(), bytesOf(info.filePath()), 0, layout == u"compressed folder"});
+            if (entries.last().cp437)
+                entries.last().name = cp437(name);
+            const QByteArray receipt = name.section(u'_', 0, 3).toUtf8() + ".txt";
+            if (layout == u"Blackboard" && // the site's receipt of each attempt
+                std::none_of(entries.begin(), entries.end(),
+                             [&](const ZipItem &entry) { return entry.name == receipt; }))
+                entries.append(ZipItem{receipt, "Receipt\r\n"});
+        }
+        if (layout == u"Blackboard")
+            entries.append(ZipItem{"index.html", "<html></html>"});
+        const qsizetype others =
+            std::count_if(entries.begin(), entries.end(),
+                          [](const ZipItem &entry) { return !entry.name.contains("send_"); });
+        QVERIFY(students.contains(QStringLiteral("Zoë Ruiz")));
+        QString input = site.filePath(QStringLiteral("submissions.zip"));
+        if (zipped) {
+            QVERIFY(writeZip(input, entries));
+            if (layout == u"compressed folder") // found in the folder named, not named itself
+                input = site.path();
+        } else {
+            input = site.path();
+            for (const ZipItem &entry : std::as_const(entries)) {
+                const QString path = site.filePath(QString::fromUtf8(entry.name));
+                QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(entry.bytes);
+            }
+        }
+        const QMap<QString, FileState> before = stateOf(site.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), elsewhere.path());
+        environment.insert(QStringLiteral("TMP"), elsewhere.path());
+        environment.insert(QStringLiteral("TEMP"), elsewhere.path());
+        const QString csv = output(QStringLiteral("layout.csv"));
+        const Outcome got =
+            runReport({QStringLiteral("--csv"), csv, input}, false, environment, elsewhere.path());
+        const QList<QStringList> rows = readCsvFile(csv);
+        const Outcome want = runReport({QStringLiteral("--csv"), csv, plain.path()});
+        const QList<QStringList> wanted = readCsvFile(csv);
+        QVERIFY2(got.status == want.status, qPrintable(got.err));
+        QCOMPARE(got.out, want.out);
+        QCOMPARE(rows.size(), wanted.size());
+        QVERIFY(rows.size() > 100);
+        for (qsizetype r = 0; r < rows.size(); ++r) {
+            QCOMPARE(rows[r].mid(0, 1) + rows[r].mid(2), wanted[r].mid(0, 1) + wanted[r].mid(2));
+            QVERIFY(r == 0 || rows[r][1].contains(QStringLiteral("send_")));
+        }
+        // A site's other files: one counted notice, never read as records.
+        QCOMPARE(
+            got.err.contains(QStringLiteral("%1 file(s) here are not record files").arg(others)),
+            others > 0);
+        QCOMPARE(stateOf(site.path()), before);
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
+
+    // Archives no course site writes: each refused with a message naming the archive and the
+    // entry, in bounded time and memory (measured in bench_report), the other entries still
+    // read; nothing is ever unpacked, not even by a name that leads out of the archive.
+    void hostileArchives_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("says");
+        const QStringList says{
+            QStringLiteral("send_0303Zero.txt: problem: the entry unpacks to 1024 MiB, over the "
+                           "128 MiB"),
+            QStringLiteral("send_0303Liar.txt: problem: not read whole: the entry holds more "
+                           "than the 1000 bytes"),
+            QStringLiteral("send_0303Kim_O_Doe.txt: problem: the entry is encrypted"),
+            QStringLiteral("send_0303Kim_O_Doe.txt: problem: not read whole: CRC error"),
+            QStringLiteral("hostile.zip: problem: no zip archive, or one cut short"),
+            QStringLiteral("/../../x: problem: the entry's name leads out of the archive"),
+            QStringLiteral("//etc/x: problem: the entry's name leads out of the archive"),
+            QStringLiteral("inner.zip: problem: a zip inside the zip"),
+            QStringLiteral("send_0303Kim_O_Doe.txt: problem: the course site (Moodle) names the "
+                           "student \"Bo Chan\", the file's name \"Kim O Doe\"")};
+        const QStringList kinds = hostileArchiveKinds();
+        for (qsizetype i = 0; i < kinds.size(); ++i)
+            QTest::newRow(qPrintable(kinds[i]))
+                << kinds[i] << (kinds[i].contains(u"disagree") ? 1 : 2) << says[i];
+    }
+    void hostileArchives()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, status);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString archive = dir.filePath(QStringLiteral("hostile.zip"));
+        QVERIFY(
+            writeHostileArchive(kind, archive, bytesOf(walks_[0].send), bytesOf(walks_[2].send)));
+        const QString deep = dir.filePath(QStringLiteral("a/b"));
+        QVERIFY(QDir().mkpath(deep));
+        const bool etcHadIt = QFileInfo::exists(QStringLiteral("/etc/x"));
+        const QMap<QString, FileState> before = stateOf(dir.path());
+        const Outcome outcome =
+            runReport({archive}, false, QProcessEnvironment::systemEnvironment(), deep);
+        QCOMPARE(outcome.status, status);
+        QVERIFY2(QDir::fromNativeSeparators(outcome.err).contains(says), qPrintable(outcome.err));
+        // Refused unread, the entry makes no other problem; one cut off while read may leave
+        // an incomplete record as well.
+        if (!says.contains(QStringLiteral("not read whole")))
+            QCOMPARE(outcome.err.count(QStringLiteral(": problem: ")), 1);
+        // The good entry beside it is read, unless the archive's table of entries is lost.
+        QCOMPARE(outcome.out.contains(QStringLiteral("Sam Student  send")),
+                 kind != u"a cut archive");
+        QCOMPARE(stateOf(dir.path()), before);
+        QCOMPARE(QFileInfo::exists(QStringLiteral("/etc/x")), etcHadIt);
+    }
+
+    // The folder dialog of the desktop entry takes a course site's .zip as well as a folder.
+    void folderDialogTakesAZip()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString archive = dir.filePath(QStringLiteral("submissions.zip"));
+        QVERIFY(writeZip(archive, {{"send_0303Sam_Student.txt", bytesOf(walks_[0].send)}}));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("class")));
+        for (const QString &chosen : {archive, dir.filePath(QStringLiteral("class"))}) {
+            reportapp::FolderOrZipDialog dialog(dir.path());
+            dialog.selectFile(chosen);
+            dialog.accept();
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QCOMPARE(QFileInfo(dialog.chosen()), QFileInfo(chosen));
+        }
+        QCOMPARE(report::reportcommand::htmlPathForFolder(archive, outputs_.path()),
+                 output(QStringLiteral("bexlorin-report.html")));
+    }
+
     void exitStatus_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -541,6 +757,10 @@ private slots:
             << QStringLiteral("locked: problem: the folder cannot be listed: Permission denied");
         QTest::newRow("link loop named")
             << QStringLiteral("send_0303Ann.txt: problem: a link loop");
+        QTest::newRow("folder linked inside itself")
+            << QStringLiteral("sub/back: problem: a link loop: the folder leads back to");
+        QTest::newRow("folders nested too deep")
+            << QStringLiteral("/8/9: problem: more than 8 folders deep in");
     }
     void unreadInputs()
     {
@@ -588,6 +808,14 @@ private slots:
             ::close(socket);
         } else if (row == u"/dev/zero") {
             inputs = QStringList{good, QStringLiteral("/dev/zero")};
+        } else if (row == u"folder linked inside itself") {
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+            QVERIFY(::symlink("..", QFile::encodeName(dir.filePath(QStringLiteral("sub/back")))) ==
+                    0);
+        } else if (row == u"folders nested too deep") {
+            const QString deep = dir.filePath(QStringLiteral("1/2/3/4/5/6/7/8/9"));
+            QVERIFY(QDir().mkpath(deep));
+            QVERIFY(QFile::copy(good, deep + QStringLiteral("/send_0303Ann.txt")));
         } else if (row == u"unreadable folder") {
             QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
             QVERIFY(::chmod(QFile::encodeName(dir.filePath(QStringLiteral("locked"))), 0700) == 0);
