@@ -571,7 +571,7 @@ void Bexlorin::cmdNextQuestion_Click()
     displayText.clear();
     setBoxText(txt_question, questionBoxText);
     if (!shown.isEmpty())
-        announce(shown);
+        announce(bank::markup::spokenText(shown));
 }
 
 QString Bexlorin::expandLineBreaks(const QString &text) const

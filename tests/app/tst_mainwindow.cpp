@@ -644,8 +644,12 @@ private slots:
         QTest::keyClick(pressed, Qt::Key_Space);
         QAccessible::installUpdateHandler(nullptr);
 
-        if (announced == u"question")
-            announced = run.question().mid(before.size()).trimmed();
+        if (announced == u"question") {
+            // The next question's entry read aloud: its marker a word, the rest as shown.
+            const QString added = run.question().mid(before.size()).trimmed();
+            QVERIFY2(added.startsWith(u"`q") && !added.contains(u'\n'), qPrintable(added));
+            announced = QStringLiteral("Question ") + added.mid(2).simplified();
+        }
         QVERIFY(!announced.isEmpty());
         QCOMPARE(spoken, QStringList{announced});
         QCOMPARE(run.window->focusWidget(), pressed);
