@@ -42,6 +42,11 @@ const UiaFunctions &uiaFunctions()
                 lookUp<HostProviderFromHwnd>(core, "UiaHostProviderFromHwnd");
             found.raiseNotificationEvent =
                 lookUp<RaiseNotificationEvent>(core, "UiaRaiseNotificationEvent");
+            // Of no use without both: not kept loaded for the rest of the run.
+            if (!found.hostProviderFromHwnd || !found.raiseNotificationEvent) {
+                FreeLibrary(core);
+                found = {};
+            }
         }
         return found;
     }();
@@ -84,10 +89,9 @@ Announcer::Handed Announcer::hand(const QString &text)
 {
     Handed handed{text, QStringLiteral("UI Automation"), false, {}};
     const UiaFunctions &uia = uiaFunctions();
-    if (!uia.hostProviderFromHwnd || !uia.raiseNotificationEvent) {
-        handed.why = QStringLiteral("uiautomationcore.dll has no ") +
-                     QLatin1String(uia.hostProviderFromHwnd ? "UiaRaiseNotificationEvent"
-                                                            : "UiaHostProviderFromHwnd");
+    if (!uia.raiseNotificationEvent) {
+        handed.why = QStringLiteral("uiautomationcore.dll has no UiaRaiseNotificationEvent or "
+                                    "UiaHostProviderFromHwnd");
         return handed;
     }
     // The event comes from the window's host provider: screen readers take it as the
