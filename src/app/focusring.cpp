@@ -102,14 +102,20 @@ void FocusRing::paintEvent(QPaintEvent *)
     if (!ringed_ || !ringed_->isVisible())
         return;
     QPainter painter(this);
-    const QRect outer = ringed_->geometry();
-    const QRect inner = outer.adjusted(bandWidth, bandWidth, -bandWidth, -bandWidth);
-    const auto band = [&](const QRect &r, const QColor &colour) {
+    QRect r = ringed_->geometry();
+    for (const QColor &colour : bands(ringed_)) {
         painter.fillRect(QRect(r.left(), r.top(), r.width(), bandWidth), colour);
         painter.fillRect(QRect(r.left(), r.bottom() - bandWidth + 1, r.width(), bandWidth), colour);
         painter.fillRect(QRect(r.left(), r.top(), bandWidth, r.height()), colour);
         painter.fillRect(QRect(r.right() - bandWidth + 1, r.top(), bandWidth, r.height()), colour);
-    };
-    band(outer, colourOn(parentWidget()->palette().color(QPalette::Window)));
-    band(inner, colourOn(insideColour(ringed_)));
+        r.adjust(bandWidth, bandWidth, -bandWidth, -bandWidth);
+    }
+}
+
+QList<QColor> FocusRing::bands(const QWidget *control) const
+{
+    const QColor outer = colourOn(parentWidget()->palette().color(QPalette::Window));
+    const QColor inner = colourOn(insideColour(control));
+    // A second band only where it is needed: it would cover more of a caption.
+    return outer == inner ? QList<QColor>{outer} : QList<QColor>{outer, inner};
 }

@@ -3,15 +3,16 @@
 
 #include <QColor>
 #include <QFocusFrame>
+#include <QList>
 #include <QPointer>
 
 // Shows which control of the window has the focus: a ring along the control's inside edge,
 // drawn over whatever the control and its neighbours draw, so that it is as easy to see on a
-// picture box or a list as on a button, and no overlapping neighbour hides it. The ring has two
-// bands, each two pixels wide at every scale (more device pixels on a high-density screen): the
-// outer one in black or white, whichever stands out from what surrounds the control, the inner
-// one whichever stands out from what the control shows inside, so the ring is seen against
-// both in a light and in a dark palette, on the white pictures too.
+// picture box or a list as on a button, and no overlapping neighbour hides it. It is two pixels
+// wide at every scale (more device pixels on a high-density screen), in black or white,
+// whichever stands out from what surrounds the control and from what the control shows inside.
+// Where no one colour does (a white picture in a dark window) it has two such bands: the outer
+// one for the surroundings, the inner one for the inside.
 //
 // It is one overlay across the whole window that takes no click, never the focus and no place
 // among the window's accessible children (Qt leaves focus frames out of them): what a click hits
@@ -27,11 +28,13 @@ public:
     void watch(QWidget *control);
 
     static constexpr int bandWidth = 2;
-    static constexpr int width = 2 * bandWidth;
     // Black on a light colour, white on a dark one.
     static QColor colourOn(const QColor &background);
     // The colour the control fills its inside with.
     static QColor insideColour(const QWidget *control);
+    // The ring's bands for `control`, outermost first: one, or two where one colour cannot
+    // stand out from both sides.
+    QList<QColor> bands(const QWidget *control) const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

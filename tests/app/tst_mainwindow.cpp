@@ -428,6 +428,8 @@ private slots:
         (control == window.Picture2 ? window.Picture1 : window.Picture2)->setFocus();
         const int scale = qRound(window.devicePixelRatioF());
         const int band = FocusRing::bandWidth * scale; // device pixels
+        auto *ring = window.findChild<FocusRing *>();
+        const int width = int(ring->bands(control).size()) * band;
         // Across the middle of each side inside the window.
         const QRect box(control->pos() * scale, control->size() * scale);
         const std::pair<QPoint, QPoint> sides[] = {// outermost pixel, one step inwards
@@ -442,7 +444,7 @@ private slots:
 
         int seen = 0;
         for (const auto &[edge, inward] : sides) {
-            if (!with.rect().contains(edge) || !with.rect().contains(edge + inward * (2 * band)))
+            if (!with.rect().contains(edge) || !with.rect().contains(edge + inward * width))
                 continue;
             ++seen;
             // Around the control: the window's pixel just outside, where no neighbour is.
@@ -456,20 +458,24 @@ private slots:
             const QRgb around = bare ? with.pixel(outside) : background;
             // Inside: what the line along the ring shows, the control's own fill.
             const QPoint along(qAbs(inward.y()), qAbs(inward.x()));
-            const QPoint first = edge + inward * (2 * band) +
-                                 QPoint(along.x() * (box.left() + 2 * band - edge.x()),
-                                        along.y() * (box.top() + 2 * band - edge.y()));
-            const int length = (along.x() ? box.width() : box.height()) - 4 * band;
+            const QPoint first = edge + inward * width +
+                                 QPoint(along.x() * (box.left() + width - edge.x()),
+                                        along.y() * (box.top() + width - edge.y()));
+            const int length = (along.x() ? box.width() : box.height()) - 2 * width;
             const QRgb inside = middleColour(with, first, along, length);
-            for (int depth = 0; depth < 2 * band; ++depth) {
+            // The outer band against the surroundings, the inner one (or the same) the inside.
+            for (int depth = 0; depth < width; ++depth) {
                 const QPoint at = edge + inward * depth;
-                const QRgb against = depth < band ? around : inside;
-                QVERIFY2(contrast(with.pixel(at), against) >= 3.0,
-                         qPrintable(QStringLiteral("%1 against %2 at %3,%4")
-                                        .arg(QColor(with.pixel(at)).name(), QColor(against).name())
-                                        .arg(at.x())
-                                        .arg(at.y()) +
-                                    where));
+                for (const QRgb against :
+                     {depth < band ? around : inside, depth >= width - band ? inside : around}) {
+                    QVERIFY2(
+                        contrast(with.pixel(at), against) >= 3.0,
+                        qPrintable(QStringLiteral("%1 against %2 at %3,%4")
+                                       .arg(QColor(with.pixel(at)).name(), QColor(against).name())
+                                       .arg(at.x())
+                                       .arg(at.y()) +
+                                   where));
+                }
             }
         }
         QVERIFY(seen >= 2);
