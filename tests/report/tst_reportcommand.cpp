@@ -208,6 +208,33 @@ QString placed(const QString &layout, const QString &file, const QString &studen
     return file; // Windows' compressed folder keeps the names
 }
 
+// The students × assignments matrix printed first: its rows by student, their cells after.
+QMap<QString, QStringList> matrixOf(const QString &out)
+{
+    const QRegularExpression gap(QStringLiteral("  +"));
+    QMap<QString, QStringList> rows;
+    const QStringList lines = QString(out).remove(u'\r').split(u'\n');
+    for (qsizetype i = 2; i < lines.size() && !lines[i].isEmpty(); ++i) {
+        const QStringList cells = lines[i].split(gap);
+        rows.insert(cells.first(), cells.mid(1));
+    }
+    return rows;
+}
+
+// What a site's export names a student by, for a layout of placed(): Moodle's participant
+// id, Canvas's user id, Blackboard's username. Empty where the site adds none.
+QPair<QString, QString> siteIdColumn(const QString &layout, const QString &student, int id)
+{
+    const QStringList words = student.split(u' ');
+    if (layout.startsWith(u"Moodle"))
+        return {QStringLiteral("Identifier"), QStringLiteral("Participant %1").arg(9100 + id)};
+    if (layout == u"Canvas")
+        return {QStringLiteral("ID"), QString::number(100 + id)};
+    if (layout == u"Blackboard")
+        return {QStringLiteral("Username"),
+                (words.last() + words.mid(0, words.size() - 1).join(QString())).toLower()};
+    return {};
+}
 } // namespace
 
 class TestReportCommand : public QObject
@@ -597,6 +624,30 @@ private slots:
         QCOMPARE(stateOf(site.path()), before);
         QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList());
+
+        // The site's own export as the roster, naming every student otherwise than their
+        // files do: each line is matched by the site's id alone, to that student's runs.
+        if (siteIdColumn(layout, students.first(), 0).first.isEmpty())
+            return;
+        const QString roster = output(QStringLiteral("site-roster.csv"));
+        QFile rosterFile(roster);
+        QVERIFY(rosterFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        rosterFile.write(QStringLiteral("Student,%1\r\n")
+                             .arg(siteIdColumn(layout, students[0], 0).first)
+                             .toUtf8());
+        for (qsizetype i = 0; i < students.size(); ++i)
+            rosterFile.write(QStringLiteral("\"Known, As %1\",%2\r\n")
+                                 .arg(i)
+                                 .arg(siteIdColumn(layout, students[i], int(i)).second)
+                                 .toUtf8());
+        rosterFile.close();
+        const Outcome matched = runReport({QStringLiteral("--roster"), roster, input});
+        const QMap<QString, QStringList> found = matrixOf(want.out), byId = matrixOf(matched.out);
+        QCOMPARE(byId.size(), students.size());
+        for (qsizetype i = 0; i < students.size(); ++i)
+            QCOMPARE(byId.value(QStringLiteral("Known, As %1").arg(i)), found.value(students[i]));
+        QVERIFY2(!matched.out.contains(QStringLiteral("not on the roster")),
+                 qPrintable(matched.out));
     }
 
     // Archives no course site writes: each refused with a message naming the archive and the
