@@ -295,7 +295,20 @@ struct FileReading
 {
     bool tooLargeToHold = false; // then read when its turn comes, record by record
     std::vector<std::variant<Run, Record, Problem>> found;
+    qint64 bytes = 0; // about what it holds
+
+    void add(std::variant<Run, Record, Problem> &&item)
+    {
+        bytes += qint64(sizeof item);
+        if (const Record *record = std::get_if<Record>(&item))
+            bytes += 2 * (record->response.size() + record->recordedLine.size() +
+                          record->ratingTyped.size());
+        found.push_back(std::move(item));
+    }
 };
+
+// What the files read ahead hold at most, beyond the one each worker is reading.
+constexpr qint64 heldAheadBytes = 16 * 1024 * 1024;
 
 // A file above this is not read ahead: all its records would be held until its turn.
 constexpr qint64 heldFileLimit = 1024 * 1024;
@@ -305,11 +318,9 @@ FileReading readAhead(const QString &path, const RecordFileName &name, const Que
 {
     FileReading reading;
     RecordParser::Handlers held;
-    held.run = [&](const Run &run) { reading.found.emplace_back(run); };
-    held.record = [&](const Run &, Record &&record) {
-        reading.found.emplace_back(std::move(record));
-    };
-    held.problem = [&](const Problem &problem) { reading.found.emplace_back(problem); };
+    held.run = [&](const Run &run) { reading.add(run); };
+    held.record = [&](const Run &, Record &&record) { reading.add(std::move(record)); };
+    held.problem = [&](const Problem &problem) { reading.add(problem); };
     reading.tooLargeToHold = !readFile(path, name, index, held, keepText, heldFileLimit);
     return reading;
 }
@@ -340,7 +351,8 @@ void readFiles(const QStringList &files, const QuestionIndex &index, Gradebook &
         names.append(RecordFileName::of(path));
     OrderedWork<FileReading> ahead(
         files.size(), [&](qsizetype i) { return readAhead(files[i], names[i], index, keepText); },
-        workerThreads(), workWindow());
+        workerThreads(), workWindow(), [](const FileReading &reading) { return reading.bytes; },
+        heldAheadBytes);
     for (qsizetype i = 0; i < files.size(); ++i) {
         book.beginFile(files[i]);
         FileReading reading = ahead.take(i);

@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <limits>
 
 using report::LineSource;
 using report::Record;
@@ -486,12 +487,16 @@ private slots:
         QTest::addColumn<int>("window");
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("taken");
-        QTest::newRow("one core: made when taken") << 0 << 4 << 50 << 50;
-        QTest::newRow("one worker, one ahead") << 1 << 1 << 50 << 50;
-        QTest::newRow("three workers") << 3 << 4 << 500 << 500;
-        QTest::newRow("most left untaken") << 3 << 4 << 500 << 7;
-        QTest::newRow("one result") << 3 << 4 << 1 << 1;
-        QTest::newRow("none") << 3 << 4 << 0 << 0;
+        QTest::addColumn<int>("budget"); // bytes, each result weighing 10; 0: none
+        QTest::newRow("one core: made when taken") << 0 << 4 << 50 << 50 << 0;
+        QTest::newRow("one worker, one ahead") << 1 << 1 << 50 << 50 << 0;
+        QTest::newRow("three workers") << 3 << 4 << 500 << 500 << 0;
+        QTest::newRow("most left untaken") << 3 << 4 << 500 << 7 << 0;
+        QTest::newRow("one result") << 3 << 4 << 1 << 1 << 0;
+        QTest::newRow("none") << 3 << 4 << 0 << 0 << 0;
+        QTest::newRow("bytes of two results") << 3 << 8 << 500 << 500 << 20;
+        QTest::newRow("a result larger than the bytes") << 2 << 8 << 500 << 500 << 5;
+        QTest::newRow("bytes, most left untaken") << 3 << 8 << 500 << 7 << 20;
     }
 
     void orderedWork()
@@ -500,11 +505,14 @@ private slots:
         QFETCH(int, window);
         QFETCH(int, count);
         QFETCH(int, taken);
+        QFETCH(int, budget);
         std::atomic<qsizetype> inHand{0};
         std::atomic<qsizetype> furthest{0};
         std::atomic<int> made{0};
         std::atomic<int> madeByTaker{0};
         QThread *const taker = QThread::currentThread();
+        // Results held ahead: below the budget when the last was started, and one per worker.
+        const int heldAtMost = (budget + 9) / 10 + qMax(workers, 1) - 1;
         {
             report::OrderedWork<QString> work(
                 count,
@@ -517,13 +525,18 @@ private slots:
                     ++made;
                     return QString::number(i);
                 },
-                workers, window);
+                workers, window, [](const QString &) { return qint64(10); },
+                budget > 0 ? budget : std::numeric_limits<qint64>::max());
             for (int i = 0; i < taken; ++i) {
                 QCOMPARE(work.take(i), QString::number(i));
                 inHand = i + 1;
+                if (budget > 0)
+                    QVERIFY(work.heldBytes() <= 10 * heldAtMost);
             }
         }
         QVERIFY2(furthest <= window, qPrintable(QString::number(furthest)));
+        if (budget > 0)
+            QVERIFY2(furthest <= heldAtMost, qPrintable(QString::number(furthest)));
         QCOMPARE(madeByTaker.load(), workers == 0 || count == 1 ? taken : 0);
         if (taken == count)
             QCOMPARE(made.load(), count);
