@@ -8,6 +8,8 @@
 // RSS from wait4; rounds alternate between the commands. Then the cost against size: the same
 // modes on 1,000 and on 10,000 smaller files. Then memory against input: a 1 GB file that is
 // one line without a line end (sparse, so it costs no disk), and /dev/zero named as an input.
+// Then memory against one student's size: a class with one student whose send file is
+// 192 MiB, in every mode, the page with and without student pages of their own.
 #include "childrun.h"
 #include "figures.h"
 #include "recordfixtures.h"
@@ -68,6 +70,56 @@ qint64 writeClass(const QString &folder, int files, int kilobytes, int students)
         total += bytes.size();
     }
     return total;
+}
+
+// One send file of at least `mebibytes` MiB, written a few MiB at a time; each piece starts a
+// run of its own, so the file is what a student's many runs in one day leave.
+bool writeLargeFile(const QString &path, int mebibytes)
+{
+    constexpr qsizetype piece = qsizetype(4) << 20;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (int run = 0; file.size() < qint64(mebibytes) << 20; run += 100000) {
+        const QByteArray bytes = bench::fixtures::sendFile(piece, run);
+        if (file.write(bytes) != bytes.size())
+            return false;
+    }
+    return true;
+}
+
+// Peak memory of every mode on a class of 40 small students and one of `mebibytes` MiB: what
+// one student's size costs, which must not grow with it.
+bool memoryAgainstStudent(const QString &folder, const QString &out, int mebibytes)
+{
+    if (writeClass(folder, 40, 100, 40) < 0 ||
+        !writeLargeFile(QDir(folder).filePath(QStringLiteral("send_0303Large_Student.txt")),
+                        mebibytes))
+        return false;
+    const std::string in = folder.toStdString();
+    const auto to = [&](const char *name) {
+        return QDir(out).filePath(QString::fromLatin1(name)).toStdString();
+    };
+    const std::vector<std::pair<std::string, std::vector<std::string>>> modes{
+        {"table", {BEXLORIN_REPORT, in}},
+        {"CSV", {BEXLORIN_REPORT, "--quiet", "--csv", to("large.csv"), in}},
+        {"XLSX", {BEXLORIN_REPORT, "--quiet", "--xlsx", to("large.xlsx"), in}},
+        {"HTML with student pages", {BEXLORIN_REPORT, "--quiet", "--html", to("large.html"), in}},
+        {"HTML without student pages",
+         {BEXLORIN_REPORT, "--quiet", "--student-pages-above", "100", "--html", to("one.html"),
+          in}}};
+    const std::string what = " of 40 students and one of " + std::to_string(mebibytes) + " MiB";
+    for (const auto &[name, command] : modes) {
+        const bench::ChildRun run = runOnce(command);
+        // In MB of 10^6 bytes, as the target is given.
+        const double peakMb = run.peakRssMb * 1024 * 1024 / 1e6;
+        bench::row(name + what + ", peak RSS", bench::fixed(peakMb, 1) + " MB", "< 300 MB",
+                   peakMb < 300 ? "yes" : "no");
+        bench::row(name + what + ", wall time / exit status",
+                   bench::fixed(run.wallMs, 0) + " ms / " + std::to_string(run.status), "— / 0",
+                   run.status == 0 ? "yes" : "no");
+    }
+    return true;
 }
 
 struct Mode
@@ -154,20 +206,30 @@ int main(int argc, char *argv[])
     const int kilobytes = bench::countOption(argc, argv, "--kilobytes", 100);
     const int scaleKilobytes = bench::countOption(argc, argv, "--scale-kilobytes", 10);
     const int students = bench::countOption(argc, argv, "--students", 1000);
+    const int largeStudent = bench::countOption(argc, argv, "--large-student-mebibytes", 192);
 
     QTemporaryDir folder;
     QTemporaryDir small;
     QTemporaryDir large;
     QTemporaryDir out;
-    if (!folder.isValid() || !small.isValid() || !large.isValid() || !out.isValid())
+    QTemporaryDir oneLarge;
+    if (!folder.isValid() || !small.isValid() || !large.isValid() || !out.isValid() ||
+        !oneLarge.isValid())
         return 1;
     // --keep: leave the files in the temporary folder, for profiling by hand.
+    // --large-student-only: only the memory against one student's size.
+    bool largeStudentOnly = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--keep") == 0) {
             folder.setAutoRemove(false);
-            bench::progress("files kept in %s", qPrintable(folder.path()));
+            oneLarge.setAutoRemove(false);
+            bench::progress("files kept in %s and %s", qPrintable(folder.path()),
+                            qPrintable(oneLarge.path()));
         }
+        largeStudentOnly = largeStudentOnly || std::strcmp(argv[i], "--large-student-only") == 0;
     }
+    if (largeStudentOnly)
+        return memoryAgainstStudent(oneLarge.path(), out.path(), largeStudent) ? 0 : 1;
     const qint64 total = writeClass(folder.path(), files, kilobytes, students);
     if (total < 0)
         return 1;
@@ -196,5 +258,8 @@ int main(int argc, char *argv[])
     }
     bench::row("cat, 10,000 / 1,000 files, CPU",
                bench::fixed(many[0].cpu() / few[0].cpu(), 1) + "×");
-    return memoryAgainstInput(out.path()) ? 0 : 1;
+    return memoryAgainstInput(out.path()) &&
+                   memoryAgainstStudent(oneLarge.path(), out.path(), largeStudent)
+               ? 0
+               : 1;
 }

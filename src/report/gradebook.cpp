@@ -208,16 +208,16 @@ void Gradebook::keepDetail(RunSummary &run, const Record &record)
     switch (record.kind) {
     case RecordKind::Question:
     case RecordKind::Response:
-        detail.responses.append(record.response);
+        detail.responses.append(texts_.add(record.response));
         if (record.hasRatingLine)
-            detail.confidence.append(record.ratingTyped);
+            detail.confidence.append(texts_.add(record.ratingTyped));
         break;
     case RecordKind::Answer:
-        detail.answerResponses.append(record.response);
-        detail.selfCritique.append(record.ratingTyped);
+        detail.answerResponses.append(texts_.add(record.response));
+        detail.selfCritique.append(texts_.add(record.ratingTyped));
         break;
     case RecordKind::Note:
-        detail.notes.append(record.response);
+        detail.notes.append(texts_.add(record.response));
         break;
     }
 }

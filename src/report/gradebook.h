@@ -3,6 +3,7 @@
 
 #include "report/recordfilename.h"
 #include "report/recordtypes.h"
+#include "report/textstore.h"
 
 #include <QHash>
 #include <QList>
@@ -23,14 +24,14 @@ class QuestionIndex;
 using CalibrationGrid = std::array<std::array<int, 4>, 4>;
 
 // One question of a run as the instructor reads it: what was typed and rated at the question
-// and at its worked answer.
+// and at its worked answer, each text by its place in the book's store.
 struct QuestionDetail
 {
-    QStringList responses;
-    QStringList confidence;
-    QStringList answerResponses;
-    QStringList selfCritique;
-    QStringList notes;
+    QList<TextStore::Span> responses;
+    QList<TextStore::Span> confidence;
+    QList<TextStore::Span> answerResponses;
+    QList<TextStore::Span> selfCritique;
+    QList<TextStore::Span> notes;
 };
 
 // What a run holds at one question, for the class's statistics.
@@ -82,7 +83,7 @@ struct RunSummary
 };
 
 // The class's runs and problems, fed by the parser file by file. Holds one summary per run
-// and, for the HTML page only, what was typed.
+// and, for the HTML page only, what was typed (in its store, bounded in memory).
 class Gradebook
 {
 public:
@@ -103,6 +104,9 @@ public:
 
     CalibrationGrid classCalibration() const;
 
+    // The texts of the runs' details.
+    const TextStore &texts() const { return texts_; }
+
 private:
     RunSummary &newRun();
     RunSummary &runFor(const Record &record);
@@ -117,6 +121,7 @@ private:
     bool runInFile_ = false;
     QList<RunSummary> runs_;
     QList<Problem> problems_;
+    TextStore texts_;
     QHash<QString, qsizetype> seenRuns_;   // valid code line -> the run it was first seen in
     QHash<QString, qsizetype> seenOfKind_; // kind + valid code line -> the same
 };

@@ -378,17 +378,6 @@ std::unique_ptr<Gradebook> readStudent(const QStringList &files, const QuestionI
     return own;
 }
 
-bool writeFile(const QString &path, const QString &text, QTextStream &err)
-{
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        say(err, QStringLiteral("%1: %2").arg(shown(path), file.errorString()));
-        return false;
-    }
-    return true;
-}
-
 using ReadStudent = decltype(htmlreport::Class::readStudent);
 
 // Above the size where each student gets a page of their own, the class's book keeps no typed
@@ -427,18 +416,31 @@ bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &
     // disk that a save file costs for each of a thousand students. Only the names the page
     // gives (student-N.html, runs-by-N.html) are written, never a record file's name.
     bool written = true;
-    const auto write = [&](const QString &name, const QString &html) {
-        QFile file(folder.filePath(name));
-        const QByteArray bytes = html.toUtf8();
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(bytes) != bytes.size()) {
-            say(err, QStringLiteral("%1: %2").arg(shown(file.fileName()), file.errorString()));
-            written = false;
-        }
-        return written;
+    htmlreport::Folder pages;
+    pages.open = [folder](const QString &name) {
+        auto file = std::make_unique<QFile>(folder.filePath(name));
+        file->open(QIODevice::WriteOnly | QIODevice::Truncate);
+        return std::unique_ptr<QFileDevice>(std::move(file));
     };
-    const QString page = htmlreport::page(book, index, group, write);
-    return writeFile(path, page, err) && written;
+    pages.failed = [&](const QString &page, const QString &reason) {
+        say(err, QStringLiteral("%1: %2").arg(shown(page), reason));
+        written = false;
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        say(err, QStringLiteral("%1: %2").arg(shown(path), file.errorString()));
+        return false;
+    }
+    if (const QString error = htmlreport::page(book, index, group, file, pages); !error.isEmpty()) {
+        file.cancelWriting();
+        say(err, QStringLiteral("%1: %2").arg(shown(path), error));
+        return false;
+    }
+    if (!file.commit()) {
+        say(err, QStringLiteral("%1: %2").arg(shown(path), file.errorString()));
+        return false;
+    }
+    return written;
 }
 
 // Notices counted per file and kind, in the order they were first met.

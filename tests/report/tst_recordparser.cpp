@@ -5,6 +5,7 @@
 #include "records/recordcomposition.h"
 #include "records/recordfiles.h"
 #include "report/orderedwork.h"
+#include "report/textstore.h"
 #include "walkedrun.h"
 
 #include <QStringDecoder>
@@ -14,6 +15,7 @@
 
 #include <atomic>
 #include <limits>
+#include <thread>
 
 using report::LineSource;
 using report::Record;
@@ -544,6 +546,57 @@ private slots:
             QVERIFY(made <= taken + window);
     }
 
+    // Texts kept for a page come back exactly, in whole characters, from memory or from the
+    // temporary file past the store's memory limit, also to several threads reading at once.
+    void textStore_data()
+    {
+        QTest::addColumn<qint64>("memoryLimit");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<bool>("spilled");
+        const QString emoji = QStringLiteral("\U0001F600");
+        const QStringList few{QStringLiteral("12 m²"), QString(), QStringLiteral("two\r\nlines")};
+        QTest::newRow("in memory") << qint64(1024) << few << false;
+        QTest::newRow("past the limit") << qint64(8) << few << true;
+        // Encoded 256 Ki characters, decoded 256 KiB at a time: a pair and a UTF-8 sequence
+        // across both edges.
+        const QStringList cut{QString(256 * 1024 - 1, u'a') + emoji + QStringLiteral("b"),
+                              QString(256 * 1024 - 2, u'é') + emoji};
+        QTest::newRow("characters across pieces, in memory") << qint64(4 << 20) << cut << false;
+        QTest::newRow("characters across pieces, in the file") << qint64(1024) << cut << true;
+    }
+
+    void textStore()
+    {
+        QFETCH(qint64, memoryLimit);
+        QFETCH(QStringList, texts);
+        QFETCH(bool, spilled);
+        report::TextStore store(memoryLimit);
+        QList<report::TextStore::Span> spans;
+        for (const QString &text : texts)
+            spans.append(store.add(text));
+        QCOMPARE(store.spilled(), spilled);
+        const auto readAll = [&] {
+            QStringList read;
+            for (const report::TextStore::Span &span : spans) {
+                QString text;
+                bool whole = true;
+                store.read(span, [&](QStringView piece) {
+                    whole = whole && !piece.isEmpty() && !piece.back().isHighSurrogate();
+                    text += piece;
+                });
+                read.append(whole ? text : QStringLiteral("<cut inside a character>"));
+            }
+            return read;
+        };
+        QStringList other;
+        std::thread reader([&] { other = readAll(); });
+        const QStringList read = readAll();
+        reader.join();
+        QCOMPARE(read, texts);
+        QCOMPARE(other, texts);
+        QVERIFY(store.error().isEmpty());
+    }
+
     // What the table and the page say of a run: questions answered, mean ratings, notes, the
     // calibration cells (a confidence paired with the self-critique of the worked answer that
     // follows it) and the time between records, counted for the later record's question.
@@ -613,7 +666,8 @@ private slots:
         const QMap<int, int> seconds{{1, 120}, {2, 180 + 90}, {3, 240 + 30}, {4, 60 + 120 + 60}};
         QCOMPARE(run.secondsPerQuestion, seconds);
         QVERIFY(!book.hasProblems());
-        QCOMPARE(run.details.value(4).notes, QStringList{QStringLiteral("n")});
+        QCOMPARE(run.details.value(4).notes.size(), 1);
+        QCOMPARE(book.texts().text(run.details.value(4).notes.first()), QStringLiteral("n"));
     }
 
     // A rating that is not 0..3 is kept as typed and noted, without failing the file.
