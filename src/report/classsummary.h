@@ -14,6 +14,7 @@ namespace report {
 
 class Gradebook;
 class QuestionIndex;
+struct UnlistedProblems;
 
 // The students a class should have: a plain text list, one name a line, or a CSV file whose
 // "name" or "student" column (else its first) holds them. Names as in the file names
@@ -76,6 +77,8 @@ QStringList statisticsHeaders();
 QStringList statisticsRow(const QuestionStatistics &statistics);
 // What a notice says without what it quotes: notices of one kind in one file count together.
 QString noticeKind(const QString &text);
+// What is said in place of the problems of a kind not held, after the file's name.
+QString unlistedText(const UnlistedProblems &unlisted);
 } // namespace classsummary
 
 } // namespace report

@@ -82,11 +82,30 @@ struct RunSummary
     int previousSecond = -1;
 };
 
+// Problems of one kind in one file beyond those held: how many, and the first of them.
+struct UnlistedProblems
+{
+    Problem first;
+    qint64 count = 0;
+};
+
+// Notices of one kind (what they say without what they quote) in one file.
+struct NoticeCount
+{
+    QString file;
+    QString kind;
+    qint64 count = 0;
+};
+
 // The class's runs and problems, fed by the parser file by file. Holds one summary per run
-// and, for the HTML page only, what was typed (in its store, bounded in memory).
+// and, for the HTML page only, what was typed (in its store, bounded in memory). Of each kind
+// of problem in each file it holds the first `heldOfKind`, and counts the rest: a file of a
+// million broken lines costs no more than one of a hundred.
 class Gradebook
 {
 public:
+    static constexpr int heldOfKind = 100;
+
     Gradebook(const QuestionIndex &index, bool keepDetails);
 
     void beginFile(const QString &path);
@@ -100,6 +119,9 @@ public:
     const RunSummary &currentRun() const { return runs_.back(); }
     const QList<RunSummary> &runs() const { return runs_; }
     const QList<Problem> &problems() const { return problems_; }
+    // In the order the first of each was met.
+    const QList<UnlistedProblems> &unlisted() const { return unlisted_; }
+    const QList<NoticeCount> &noticeCounts() const { return noticeCounts_; }
     bool hasProblems() const;
 
     CalibrationGrid classCalibration() const;
@@ -113,6 +135,8 @@ private:
     void checkSameRun(const Run &run);
     void markQuestion(RunSummary &run, const Record &record);
     void keepDetail(RunSummary &run, const Record &record);
+    bool holds(const Problem &problem);
+    void countNotice(const Problem &problem);
 
     const QuestionIndex &index_;
     bool keepDetails_;
@@ -121,6 +145,11 @@ private:
     bool runInFile_ = false;
     QList<RunSummary> runs_;
     QList<Problem> problems_;
+    QHash<QString, int> heldOfKind_;          // file + kind -> problems of it held
+    QHash<QString, qsizetype> unlistedIndex_; // file + kind -> its entry in unlisted_
+    QList<UnlistedProblems> unlisted_;
+    QHash<QString, qsizetype> noticeIndex_; // file + kind -> its entry in noticeCounts_
+    QList<NoticeCount> noticeCounts_;
     TextStore texts_;
     QHash<QString, qsizetype> seenRuns_;   // valid code line -> the run it was first seen in
     QHash<QString, qsizetype> seenOfKind_; // kind + valid code line -> the same

@@ -456,41 +456,38 @@ QString runsSection(const PageParts &parts)
            QStringLiteral("</section>\n");
 }
 
-// Problems in full; notes about the files (conversions, ratings kept as typed) counted per
-// file and kind.
+// Problems in full (those of a kind beyond the book's held counted); notes about the files
+// (conversions, ratings kept as typed) counted per file and kind.
 QString problemsSection(const Gradebook &book)
 {
     QString problems;
-    QHash<QString, qsizetype> kinds;
-    QList<QPair<QString, int>> notices;
     for (const Problem &problem : book.problems()) {
         const QString where =
             problem.line > 0 ? QStringLiteral("%1, line %2: ").arg(problem.file).arg(problem.line)
                              : problem.file + QStringLiteral(": ");
-        if (!problem.notice) {
+        if (!problem.notice)
             problems += cell(QStringLiteral("li"), where + problem.text, QStringLiteral("problem"));
-            continue;
-        }
-        const QString key =
-            problem.file + QStringLiteral(": ") + classsummary::noticeKind(problem.text);
-        auto found = kinds.constFind(key);
-        if (found == kinds.constEnd()) {
-            found = kinds.insert(key, notices.size());
-            notices.append({key, 0});
-        }
-        ++notices[*found].second;
+    }
+    for (const UnlistedProblems &unlisted : book.unlisted()) {
+        if (!unlisted.first.notice)
+            problems += cell(QStringLiteral("li"),
+                             unlisted.first.file + QStringLiteral(": ") +
+                                 classsummary::unlistedText(unlisted),
+                             QStringLiteral("problem"));
     }
     QString html = QStringLiteral("<section id=\"problems\"><h2>Problems</h2>\n<ul "
                                   "id=\"problem-list\">") +
                    (problems.isEmpty() ? QStringLiteral("<li>none</li>") : problems) +
                    QStringLiteral("</ul>\n");
-    if (!notices.isEmpty()) {
+    if (!book.noticeCounts().isEmpty()) {
         html += QStringLiteral("<details><summary>Notes about the files (line ends, encodings, "
                                "ratings kept as typed), counted per file and kind</summary><ul "
                                "id=\"notices\">");
-        for (const auto &[key, count] : std::as_const(notices))
-            html += cell(QStringLiteral("li"), QStringLiteral("%1 × %2").arg(count).arg(key),
-                         QStringLiteral("notice"));
+        for (const NoticeCount &notices : book.noticeCounts())
+            html += cell(
+                QStringLiteral("li"),
+                QStringLiteral("%1 × %2: %3").arg(notices.count).arg(notices.file, notices.kind),
+                QStringLiteral("notice"));
         html += QStringLiteral("</ul></details>\n");
     }
     return html + QStringLiteral("</section>\n");

@@ -444,35 +444,19 @@ bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &
 }
 
 // Notices counted per file and kind, in the order they were first met.
-void summariseNotices(const QList<Problem> &problems, QTextStream &err)
+void summariseNotices(const Gradebook &book, QTextStream &err)
 {
-    QHash<QString, qsizetype> index;
-    QList<QPair<QString, int>> counts;
-    for (const Problem &problem : problems) {
-        if (!problem.notice)
-            continue;
-        const QString key =
-            shown(problem.file) + QStringLiteral(": ") + classsummary::noticeKind(problem.text);
-        const auto found = index.constFind(key);
-        if (found == index.constEnd()) {
-            index.insert(key, counts.size());
-            counts.append({key, 1});
-        } else {
-            ++counts[*found].second;
-        }
-    }
-    for (const auto &[key, count] : std::as_const(counts)) {
-        const qsizetype colon = key.indexOf(QStringLiteral(": "));
-        terminaltext::writeLine(err, key.left(colon) + QStringLiteral(": note (%1×): ").arg(count) +
-                                         key.mid(colon + 2));
-    }
-    if (!counts.isEmpty())
+    for (const NoticeCount &notices : book.noticeCounts())
+        terminaltext::writeLine(err, shown(notices.file) +
+                                         QStringLiteral(": note (%1×): ").arg(notices.count) +
+                                         notices.kind);
+    if (!book.noticeCounts().isEmpty())
         terminaltext::writeLine(err, QStringLiteral("(--verbose lists every note with its line)"));
 }
 
-void printProblems(const QList<Problem> &problems, bool verbose, QTextStream &err)
+void printProblems(const Gradebook &book, bool verbose, QTextStream &err)
 {
-    for (const Problem &problem : problems) {
+    for (const Problem &problem : book.problems()) {
         if (problem.notice && !verbose)
             continue;
         terminaltext::writeLine(
@@ -480,8 +464,13 @@ void printProblems(const QList<Problem> &problems, bool verbose, QTextStream &er
                      (problem.notice ? QStringLiteral(": note: ") : QStringLiteral(": problem: ")) +
                      problem.text);
     }
+    for (const UnlistedProblems &unlisted : book.unlisted()) {
+        if (!unlisted.first.notice || verbose)
+            terminaltext::writeLine(err, shown(unlisted.first.file) + QStringLiteral(": ") +
+                                             classsummary::unlistedText(unlisted));
+    }
     if (!verbose)
-        summariseNotices(problems, err);
+        summariseNotices(book, err);
     err.flush();
 }
 
@@ -510,7 +499,7 @@ void printResults(const Gradebook &book, const QuestionIndex &index, const Outpu
         out << '\n' << runtable::columns(classsummary::statisticsHeaders(), rows);
     }
     out.flush();
-    printProblems(book.problems(), outputs.verbose, err);
+    printProblems(book, outputs.verbose, err);
 }
 
 int statusOf(const Gradebook &book, bool written)

@@ -756,6 +756,56 @@ private slots:
         QVERIFY(QFileInfo(htmlPath).size() > 1000);
     }
 
+    // Of each kind of problem in a file the first hundred are listed, on the terminal and on
+    // the page, and the rest counted there: a file of a million broken runs costs no more.
+    void problemsBeyondAHundredAreCounted_data()
+    {
+        QTest::addColumn<int>("runs"); // each dated against its file's name, all the same run
+        QTest::newRow("a hundred") << 100;
+        QTest::newRow("a hundred and one") << 101;
+        QTest::newRow("a thousand") << 1000;
+    }
+
+    void problemsBeyondAHundredAreCounted()
+    {
+        QFETCH(int, runs);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QFile file(dir.filePath(QStringLiteral("send_1231Sam.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int r = 0; r < runs; ++r)
+            file.write(
+                records::codepage::encode(
+                    records::openingBlock(QString(22, QChar(0xFF)),
+                                          records::assignmentLine(QStringLiteral("001")),
+                                          QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+                                          QStringLiteral("03-03-2026")))
+                    .value());
+        file.close();
+        const QString htmlPath = output(QStringLiteral("counted.html"));
+        const Outcome outcome = runReport({QStringLiteral("--html"), htmlPath, dir.path()});
+        QCOMPARE(outcome.status, 1);
+        QFile page(htmlPath);
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        // A run's opening block is five lines; its date is the fifth. Every run after the first
+        // is the same run again.
+        const QList<std::tuple<QString, int, int>> kinds{
+            {QStringLiteral("but the file name says 12-31"), runs, 5 * 100 + 5},
+            {QStringLiteral("the same run (the same code line) appeared"), runs - 1, 5 * 101 + 1}};
+        for (const auto &[kind, count, firstUnlisted] : kinds) {
+            const QString more = QStringLiteral("%1 more problem(s) of this kind, not listed, the "
+                                                "first at line %2: ")
+                                     .arg(count - 100)
+                                     .arg(firstUnlisted);
+            const int lines = qMin(count, 100) + (count > 100 ? 1 : 0);
+            QCOMPARE(outcome.err.count(kind), lines);
+            QCOMPARE(outcome.err.count(more), count > 100 ? 1 : 0);
+            QCOMPARE(html.count(kind), lines);
+            QCOMPARE(html.count(more), count > 100 ? 1 : 0);
+        }
+    }
+
     // Files are parsed ahead on every core, and students' pages made so: what comes out is
     // what one core gives, byte for byte, with copies, problems and a file too large to be
     // parsed ahead among them.
