@@ -708,6 +708,70 @@ private slots:
             QVERIFY2(seen.contains(payload), qPrintable(payload));
     }
 
+    // A text longer than a workbook cell holds is cut at 32,767 characters, never inside a
+    // character of two (an emoji): the cell holds no "?" or U+FFFD, the remark says so and the
+    // CSV holds the text whole.
+    void workbookCutsWholeCharacters_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("kept"); // UTF-16 units in the cell
+        const QString emoji = QStringLiteral("\U0001F600");
+        QTest::newRow("a pair across the limit")
+            << QString(32766, u'a') + emoji + QStringLiteral("tail") << 32766;
+        QTest::newRow("a pair just inside") << QString(32765, u'a') + emoji + emoji << 32767;
+        QTest::newRow("exactly the limit") << QString(32765, u'a') + emoji << 32767;
+    }
+
+    void workbookCutsWholeCharacters()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, kept);
+        const QString python = workbookReader();
+        if (!report::WorkbookWriter::available() || python.isEmpty())
+            QSKIP("no libxlsxwriter in this build, or no python3 to read the workbook back");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString entry = bank::assignmentContent().filter(QStringLiteral("`q001.")).first();
+        QFile file(dir.filePath(QStringLiteral("send_0303Sam.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write( // UTF-8, as an editor re-saves it: Windows-1252 has no emoji
+            (records::openingBlock(QString(22, QChar(0xFF)),
+                                   records::assignmentLine(QStringLiteral("001")),
+                                   QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+                                   QStringLiteral("03-03-2026")) +
+             records::responseRecord(records::RecordFile::Send, QStringLiteral("09:05:30"), 0,
+                                     {entry, typed}, records::Rating::Confidence,
+                                     QStringLiteral("2")))
+                .toUtf8());
+        file.close();
+        const QString csvPath = output(QStringLiteral("cut.csv"));
+        const QString xlsxPath = output(QStringLiteral("cut.xlsx"));
+        const Outcome outcome = runReport(
+            {QStringLiteral("--csv"), csvPath, QStringLiteral("--xlsx"), xlsxPath, dir.path()});
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        QFile csvFile(csvPath);
+        QVERIFY(csvFile.open(QIODevice::ReadOnly));
+        QString error;
+        const QList<QStringList> csv = readCsv(csvFile.readAll(), &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(csv.value(1).value(10), typed);
+
+        QProcess reader;
+        reader.start(python, {QFINDTESTDATA("workbookcells.py"), xlsxPath});
+        QVERIFY(reader.waitForFinished(120000));
+        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError());
+        const QJsonArray row =
+            QJsonDocument::fromJson(reader.readAllStandardOutput()).array()[1].toArray();
+        const QString cell = row[10].toArray()[1].toString();
+        QCOMPARE(cell.size(), kept);
+        QCOMPARE(cell, typed.left(kept));
+        QVERIFY(!cell.contains(u'?') && !cell.contains(QChar(0xFFFD)));
+        const QString remark = row[11].toArray()[1].toString();
+        QCOMPARE(remark.contains(QStringLiteral("text cut to 32,767 characters")),
+                 kept < typed.size());
+        QCOMPARE(row[12].toArray()[1].toString(), QString()); // a question has no notes stamp
+    }
+
     // Two students' files whose code lines are equal but invalid (here: the typed text of a
     // response read as a code line by hand-editing) are two runs, never "the same run twice".
     void invalidCodeLinesAreNoKey()
