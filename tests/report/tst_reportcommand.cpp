@@ -571,16 +571,30 @@ private slots:
 #endif
     }
 
-    // Control characters and bidirectional overrides typed by a student (in a response, a
-    // rating, a line added by hand and the file's name) reach the terminal escaped, and the CSV
-    // exactly.
+    // Control characters and bidirectional marks typed by a student (in a response, a rating,
+    // a line added by hand and the file's name) reach the terminal escaped, and the CSV
+    // exactly: a mark alone as well, in the name's cell of the tables as in a line.
+    void nothingRawToTheTerminal_data()
+    {
+        QTest::addColumn<QString>("payload");
+        QTest::addColumn<QByteArray>("escapedName"); // the student's name as the terminal shows it
+        QTest::newRow("escapes, then an override")
+            << QStringLiteral("\x1b]0;owned\x07\x1b[2J\x1b]52;c;ZWNobyBoaQ==\x07\u202Etxt.exe")
+            << QByteArray(
+                   "Sam\\x1b]0;owned\\x07\\x1b[2J\\x1b]52;c;ZWNobyBoaQ==\\x07\\u202etxt.exe");
+        QTest::newRow("an override alone") << QStringLiteral("\u202E") << QByteArray("Sam\\u202e");
+        QTest::newRow("an isolate alone") << QStringLiteral("\u2067") << QByteArray("Sam\\u2067");
+        QTest::newRow("a right-to-left mark alone")
+            << QStringLiteral("\u200F") << QByteArray("Sam\\u200f");
+    }
+
     void nothingRawToTheTerminal()
     {
 #ifdef Q_OS_WIN
         QSKIP("Windows file names cannot hold control characters");
 #else
-        const QString payload = QStringLiteral("\x1b]0;owned\x07\x1b[2J\x1b]52;c;ZWNobyBoaQ==\x07"
-                                               "\u202Etxt.exe");
+        QFETCH(QString, payload);
+        QFETCH(QByteArray, escapedName);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path =
@@ -599,13 +613,14 @@ private slots:
         file.close();
         const QString csvPath = output(QStringLiteral("terminal.csv"));
         QProcess table;
-        table.start(QStringLiteral(BEXLORIN_REPORT), {path});
+        table.start(QStringLiteral(BEXLORIN_REPORT), {QStringLiteral("--verbose"), path});
         QVERIFY(table.waitForFinished(120000));
-        const QByteArray terminal = table.readAllStandardOutput() + table.readAllStandardError();
-        QVERIFY2(terminal.contains("Sam\\x1b]0;owned\\x07"), terminal);
+        const QByteArray out = table.readAllStandardOutput();
+        const QByteArray terminal = out + table.readAllStandardError();
+        // The name's cells: a row of the matrix and a row of the run table.
+        QCOMPARE(out.count("\n" + escapedName + ' '), 2);
         QVERIFY2(terminal.contains("fits no record"), terminal);
-        QVERIFY2(terminal.contains("\\u202etxt.exe"), terminal);
-        for (const char *raw : {"\x1b", "\x07", "\xE2\x80\xAE"})
+        for (const char *raw : {"\x1b", "\x07", "\xE2\x80\xAE", "\xE2\x81\xA7", "\xE2\x80\x8F"})
             QVERIFY2(!terminal.contains(raw), terminal);
         QCOMPARE(runReport({QStringLiteral("--csv"), csvPath, path}).status, 1);
         QFile csvFile(csvPath);
