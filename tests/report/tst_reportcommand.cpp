@@ -436,6 +436,33 @@ private slots:
         }
     }
 
+    // A run dated on its assignment's due date is on time; only a later day is late.
+    void dueDate_data()
+    {
+        QTest::addColumn<QString>("due");
+        QTest::addColumn<bool>("late");
+        QTest::newRow("due the day before") << QStringLiteral("2026-03-02") << true;
+        QTest::newRow("due that day") << QStringLiteral("2026-03-03") << false;
+        QTest::newRow("due the day after") << QStringLiteral("2026-03-04") << false;
+    }
+
+    void dueDate()
+    {
+        QFETCH(QString, due);
+        QFETCH(bool, late);
+        const WalkedRun &walk = walks_.first(); // assignments 1 and 2, run on 03-03-2026
+        const Outcome outcome =
+            runReport({QStringLiteral("--due"), QStringLiteral("1=") + due, walk.send});
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        const QStringList lines = QString(outcome.out).remove(u'\r').split(u'\n');
+        QCOMPARE(lines.value(0).split(QRegularExpression(QStringLiteral("  +"))).mid(0, 2),
+                 (QStringList{QStringLiteral("student"), QStringLiteral("001")}));
+        const QStringList cells = lines.value(2).split(QRegularExpression(QStringLiteral("  +")));
+        QCOMPARE(cells.value(0), QStringLiteral("Sam Student"));
+        QCOMPARE(cells.value(1).startsWith(QStringLiteral("late")), late);
+        QVERIFY(!cells.value(1).isEmpty() && cells.value(1) != u"missing");
+    }
+
     void exitStatus_data()
     {
         QTest::addColumn<QStringList>("arguments");
