@@ -351,7 +351,7 @@ QString matrixSection(const PageParts &parts)
     html += QStringLiteral("</tr>\n");
     const QList<QStringList> rows = classsummary::matrixRows(matrix);
     for (qsizetype r = 0; r < rows.size(); ++r) {
-        const auto found = number.constFind(Roster::key(rows[r].first()));
+        const auto found = number.constFind(Roster::key(matrix.foundAs.value(r)));
         html += QStringLiteral("<tr><td>") +
                 (found == number.constEnd()
                      ? escaped(rows[r].first())

@@ -10,6 +10,7 @@
 #include "report/questionindex.h"
 #include "report/recordfilename.h"
 #include "report/recordparser.h"
+#include "report/roster/gradesfile.h"
 #include "report/runtable.h"
 #include "report/terminaltext.h"
 #include "report/workbookwriter.h"
@@ -188,6 +189,10 @@ QString outputError(const QStringList &outputs, const Inputs &inputs)
         named.insert(absolute);
         if (inputs.canonicals.contains(info.canonicalFilePath()))
             return QStringLiteral("%1 is one of the record files read").arg(shown(output));
+        // Also one not read this time: a record file only ever grows.
+        if (info.exists() && RecordFileName::of(output).kind != RecordParser::FileKind::Other)
+            return QStringLiteral("%1 is a record file, which the reader never writes over")
+                .arg(shown(output));
         const bool recordName = std::any_of(
             recordPrefixes.begin(), recordPrefixes.end(), [&](const QByteArray &prefix) {
                 return info.fileName().startsWith(QLatin1String(prefix), Qt::CaseInsensitive);
@@ -443,6 +448,28 @@ bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &
     return written;
 }
 
+// The roster's notes, and the students its lines cannot tell apart, join the problems (of no
+// run); the roster is written back with the marks when that is asked for.
+bool useRoster(Gradebook &book, const QuestionIndex &index, const Outputs &outputs,
+               QTextStream &err)
+{
+    if (!outputs.roster)
+        return true;
+    const ClassMatrix matrix = ClassMatrix::of(book, outputs.roster, outputs.due);
+    book.beginFile(outputs.roster->path());
+    for (const Problem &problem : outputs.roster->notices() + matrix.problems)
+        book.addProblem(problem);
+    if (outputs.gradesPath.isEmpty())
+        return true;
+    QSaveFile file(outputs.gradesPath);
+    const QByteArray bytes = GradesFile::of(*outputs.roster, matrix, index);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        say(err, QStringLiteral("%1: %2").arg(shown(outputs.gradesPath), file.errorString()));
+        return false;
+    }
+    return true;
+}
+
 // Notices counted per file and kind, in the order they were first met.
 void summariseNotices(const Gradebook &book, QTextStream &err)
 {
@@ -527,7 +554,8 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     if (written)
         *written = false;
     const Inputs found = gatherInputs(inputs);
-    QStringList outputPaths{outputs.csvPath, outputs.htmlPath, outputs.xlsxPath};
+    QStringList outputPaths{outputs.csvPath, outputs.htmlPath, outputs.xlsxPath,
+                            outputs.gradesPath};
     outputPaths.removeAll(QString());
     if (const QString error = outputError(outputPaths, found); !error.isEmpty()) {
         say(err, error);
@@ -556,10 +584,11 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     const bool keepText = !outputs.csvPath.isEmpty() || !outputs.xlsxPath.isEmpty() ||
                           (!outputs.htmlPath.isEmpty() && !readStudent);
     readFiles(found.files, index, book, handlers, keepText);
+    const bool rosterUsed = useRoster(book, index, outputs, err);
 
     if (rows.workbook)
         rows.workbook->writeStatistics(questionStatistics(book, index));
-    bool allWritten = finishRowOutputs(outputs, rows, err);
+    bool allWritten = finishRowOutputs(outputs, rows, err) && rosterUsed;
     if (!outputs.htmlPath.isEmpty())
         allWritten =
             writeHtml(outputs.htmlPath, book, index, outputs, readStudent, err) && allWritten;
@@ -589,9 +618,16 @@ struct CommandOptions
             : QStringLiteral("Not available in this build (it has no libxlsxwriter)."),
         QStringLiteral("file")};
     QCommandLineOption roster{QStringLiteral("roster"),
-                              QStringLiteral("The class list: one name a line, or a CSV file with "
-                                             "a name column; names as in the file names or "
-                                             "written out."),
+                              QStringLiteral("The class list: one name a line, or a course "
+                                             "site's gradebook or participants export (CSV, or "
+                                             "tab-separated UTF-16); matched by the site's id, "
+                                             "then by name."),
+                              QStringLiteral("file")};
+    QCommandLineOption grades{QStringLiteral("grades"),
+                              QStringLiteral("Write the roster back to <file> for the course "
+                                             "site's import, as it came, with a column per "
+                                             "assignment: the questions answered in each "
+                                             "student's best run. Needs --roster."),
                               QStringLiteral("file")};
     QCommandLineOption due{QStringLiteral("due"),
                            QStringLiteral("The due date of an assignment, e.g. 3=2026-03-10; "
@@ -633,6 +669,8 @@ const QString examples = QStringLiteral(
     "      the assignments of each student and one line per run, on the terminal\n"
     "  %1 --roster class.txt --due 1=2026-03-10 --due 2=2026-03-17 ~/mail/attachments\n"
     "      who has submitted, late, unfinished or not at all\n"
+    "  %1 --roster gradebook.csv --grades marks.csv ~/mail/attachments\n"
+    "      the course site's gradebook export back, with the marks, for its import\n"
     "  %1 --questions --quiet ~/mail/attachments\n"
     "      how the class did at each question\n"
     "  %1 --html report.html --csv records.csv ~/mail/attachments\n"
@@ -675,6 +713,14 @@ QString classOptions(const QCommandLineParser &parser, const CommandOptions &opt
         if (!outputs.roster)
             return QStringLiteral("--roster %1").arg(error);
     }
+    outputs.gradesPath = parser.value(options.grades);
+    if (!outputs.gradesPath.isEmpty() && !outputs.roster)
+        return QStringLiteral("--grades writes the roster back: name it with --roster");
+    const QFileInfo grades(outputs.gradesPath);
+    if (outputs.roster && grades.exists() &&
+        grades.canonicalFilePath() == QFileInfo(outputs.roster->path()).canonicalFilePath())
+        return QStringLiteral("--grades %1 is the roster itself: choose another name")
+            .arg(shown(outputs.gradesPath));
     return {};
 }
 
@@ -687,9 +733,9 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const CommandOptions options;
-    parser.addOptions({options.csv, options.html, options.xlsx, options.roster, options.due,
-                       options.questions, options.quiet, options.verbose, options.studentPages,
-                       options.choose});
+    parser.addOptions({options.csv, options.html, options.xlsx, options.roster, options.grades,
+                       options.due, options.questions, options.quiet, options.verbose,
+                       options.studentPages, options.choose});
     parser.addPositionalArgument(QStringLiteral("paths"),
                                  QStringLiteral("Record files, or folders to search for them."),
                                  QStringLiteral("paths..."));

@@ -26,6 +26,7 @@ struct Outputs
     QString csvPath;
     QString htmlPath;
     QString xlsxPath;
+    QString gradesPath; // the roster written back with the marks
 };
 
 // `arguments` as main() gets them, the program's name first.

@@ -295,6 +295,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const GeneratedClass made = generateClass(dir.path());
+        const report::QuestionIndex index(bank::assignmentContent());
         QFile roster(output(QStringLiteral("roster.txt")));
         QVERIFY(roster.open(QIODevice::WriteOnly));
         roster.write(made.roster.join(u'\n').toUtf8() + '\n');
@@ -311,8 +312,29 @@ private slots:
         const bool workbook = report::WorkbookWriter::available() && !python.isEmpty();
         if (workbook)
             arguments << QStringLiteral("--xlsx") << xlsxPath;
-        const Outcome outcome = runReport(arguments << dir.path());
+        const QString gradesPath = output(QStringLiteral("grades.csv"));
+        const Outcome outcome = runReport(QStringList(arguments) << QStringLiteral("--grades")
+                                                                 << gradesPath << dir.path());
         QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        // The list written back with a header and the marks of the best run (Ann's second of
+        // assignment 1, her late 2, Bo's unfinished 1), and read as the roster, the same matrix.
+        QFile grades(gradesPath);
+        QVERIFY(grades.open(QIODevice::ReadOnly));
+        const int bo = made.cells[QStringLiteral("Bo Chan")][1].section(u' ', 1, 1).toInt();
+        QCOMPARE(QString::fromUtf8(grades.readAll()).split(u'\n'),
+                 (QStringList{QStringLiteral("name,Bexlorin 001,Bexlorin 002"),
+                              QStringLiteral("Ann_Lee,%1,%2")
+                                  .arg(index.questionCount(1))
+                                  .arg(index.questionCount(2)),
+                              QStringLiteral("bo chan,%1,").arg(bo),
+                              QStringLiteral("Cy Diaz,%1,%2")
+                                  .arg(index.questionCount(1))
+                                  .arg(index.questionCount(2)),
+                              QStringLiteral("Dee Fox,,"), QString()}));
+        arguments[1] = gradesPath;
+        const Outcome reread = runReport(arguments << dir.path());
+        QCOMPARE(reread.out.section(QStringLiteral("\n\n"), 0, 0),
+                 outcome.out.section(QStringLiteral("\n\n"), 0, 0));
         QJsonArray sheet;
         if (workbook) {
             QProcess reader;
@@ -368,7 +390,6 @@ private slots:
         }
 
         // What each question must show, from the records generated.
-        const report::QuestionIndex index(bank::assignmentContent());
         QMap<QPair<int, int>, QList<int>> sums; // answered, confidence, count, self, count, low
         QMap<int, int> runs;
         for (const WalkedRun &walk : made.counted) {
@@ -487,6 +508,21 @@ private slots:
                            QStringLiteral("--html"), outputs_.path() + QStringLiteral("/./twice"),
                            records_.path()}
             << 2 << QStringLiteral("is named as two outputs");
+        QTest::newRow("marks without a roster")
+            << QStringList{QStringLiteral("--grades"), output(QStringLiteral("g.csv")),
+                           records_.path()}
+            << 2 << QStringLiteral("name it with --roster");
+        QTest::newRow("marks written over the roster")
+            << QStringList{QStringLiteral("--roster"), walks_.first().send,
+                           QStringLiteral("--grades"), walks_.first().send, records_.path()}
+            << 2 << QStringLiteral("is the roster itself");
+        QTest::newRow("marks written over a record file")
+            << QStringList{QStringLiteral("--roster"), walks_.first().send,
+                           QStringLiteral("--grades"), walks_.first().master, records_.path()}
+            << 2 << QStringLiteral("is one of the record files read");
+        QTest::newRow("an output over a record file not read")
+            << QStringList{QStringLiteral("--csv"), walks_.first().master, walks_.first().send} << 2
+            << QStringLiteral("is a record file, which the reader never writes over");
         QTest::newRow("an output read as a record file next time")
             << QStringList{QStringLiteral("--csv"),
                            records_.filePath(QStringLiteral("send_all.csv")), records_.path()}
