@@ -10,7 +10,8 @@
 // course site hands it out, against the unpacked folder. Then memory against input: a 1 GB file
 // that is one line without a line end (sparse, so it costs no disk), /dev/zero named as an
 // input, and the archives no course site writes (a 1 GiB entry of zeros, an entry lying about
-// its size, ...).
+// its size, ...). Then memory against one student's size: a class with one student whose send
+// file is 192 MiB, in every mode, the page with and without student pages of their own.
 #include "childrun.h"
 #include "figures.h"
 #include "recordfixtures.h"
@@ -73,6 +74,57 @@ qint64 writeClass(const QString &folder, int files, int kilobytes, int students)
         total += bytes.size();
     }
     return total;
+}
+
+// One send file of at least `mebibytes` MiB, written a few MiB at a time; each piece starts a
+// run of its own, so the file is what a student's many runs in one day leave.
+bool writeLargeFile(const QString &path, int mebibytes)
+{
+    constexpr qsizetype piece = qsizetype(4) << 20;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // Run numbers (and so code lines) far from those of the class's files.
+    for (int run = 10000000; file.size() < qint64(mebibytes) << 20; run += 100000) {
+        const QByteArray bytes = bench::fixtures::sendFile(piece, run);
+        if (file.write(bytes) != bytes.size())
+            return false;
+    }
+    return true;
+}
+
+// Peak memory of every mode on a class of 40 small students and one of `mebibytes` MiB: what
+// one student's size costs, which must not grow with it.
+bool memoryAgainstStudent(const QString &folder, const QString &out, int mebibytes)
+{
+    if (writeClass(folder, 40, 100, 40) < 0 ||
+        !writeLargeFile(QDir(folder).filePath(QStringLiteral("send_0303Large_Student.txt")),
+                        mebibytes))
+        return false;
+    const std::string in = folder.toStdString();
+    const auto to = [&](const char *name) {
+        return QDir(out).filePath(QString::fromLatin1(name)).toStdString();
+    };
+    const std::vector<std::pair<std::string, std::vector<std::string>>> modes{
+        {"table", {BEXLORIN_REPORT, in}},
+        {"CSV", {BEXLORIN_REPORT, "--quiet", "--csv", to("large.csv"), in}},
+        {"XLSX", {BEXLORIN_REPORT, "--quiet", "--xlsx", to("large.xlsx"), in}},
+        {"HTML with student pages", {BEXLORIN_REPORT, "--quiet", "--html", to("large.html"), in}},
+        {"HTML without student pages",
+         {BEXLORIN_REPORT, "--quiet", "--student-pages-above", "100", "--html", to("one.html"),
+          in}}};
+    const std::string what = " of 40 students and one of " + std::to_string(mebibytes) + " MiB";
+    for (const auto &[name, command] : modes) {
+        const bench::ChildRun run = runOnce(command);
+        // In MB of 10^6 bytes, as the target is given.
+        const double peakMb = run.peakRssMb * 1024 * 1024 / 1e6;
+        bench::row(name + what + ", peak RSS", bench::fixed(peakMb, 1) + " MB", "< 300 MB",
+                   peakMb < 300 ? "yes" : "no");
+        bench::row(name + what + ", wall time / exit status",
+                   bench::fixed(run.wallMs, 0) + " ms / " + std::to_string(run.status), "— / 0",
+                   run.status == 0 ? "yes" : "no");
+    }
+    return true;
 }
 
 struct Mode
@@ -228,20 +280,30 @@ int main(int argc, char *argv[])
     const int kilobytes = bench::countOption(argc, argv, "--kilobytes", 100);
     const int scaleKilobytes = bench::countOption(argc, argv, "--scale-kilobytes", 10);
     const int students = bench::countOption(argc, argv, "--students", 1000);
+    const int largeStudent = bench::countOption(argc, argv, "--large-student-mebibytes", 192);
 
     QTemporaryDir folder;
     QTemporaryDir small;
     QTemporaryDir large;
     QTemporaryDir out;
-    if (!folder.isValid() || !small.isValid() || !large.isValid() || !out.isValid())
+    QTemporaryDir oneLarge;
+    if (!folder.isValid() || !small.isValid() || !large.isValid() || !out.isValid() ||
+        !oneLarge.isValid())
         return 1;
     // --keep: leave the files in the temporary folder, for profiling by hand.
+    // --large-student-only: only the memory against one student's size.
+    bool largeStudentOnly = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--keep") == 0) {
             folder.setAutoRemove(false);
-            bench::progress("files kept in %s", qPrintable(folder.path()));
+            oneLarge.setAutoRemove(false);
+            bench::progress("files kept in %s and %s", qPrintable(folder.path()),
+                            qPrintable(oneLarge.path()));
         }
+        largeStudentOnly = largeStudentOnly || std::strcmp(argv[i], "--large-student-only") == 0;
     }
+    if (largeStudentOnly)
+        return memoryAgainstStudent(oneLarge.path(), out.path(), largeStudent) ? 0 : 1;
     const qint64 total = writeClass(folder.path(), files, kilobytes, students);
     if (total < 0)
         return 1;
@@ -273,5 +335,8 @@ int main(int argc, char *argv[])
     if (!zipAgainstFolder(folder.path(), out.path(), rounds))
         return 1;
     hostileArchives(out.path());
-    return memoryAgainstInput(out.path()) ? 0 : 1;
+    return memoryAgainstInput(out.path()) &&
+                   memoryAgainstStudent(oneLarge.path(), out.path(), largeStudent)
+               ? 0
+               : 1;
 }

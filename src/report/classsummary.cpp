@@ -283,6 +283,17 @@ QString noticeKind(const QString &text)
     return QString(text).replace(quoted, QStringLiteral("\"…\""));
 }
 
+QString unlistedText(const UnlistedProblems &unlisted)
+{
+    const QString what =
+        unlisted.first.notice ? QStringLiteral("note(s)") : QStringLiteral("problem(s)");
+    const QString where = unlisted.first.line > 0
+                              ? QStringLiteral(", the first at line %1").arg(unlisted.first.line)
+                              : QString();
+    return QStringLiteral("%1 more %2 of this kind, not listed%3: %4")
+        .arg(QString::number(unlisted.count), what, where, unlisted.first.text);
+}
+
 } // namespace classsummary
 
 } // namespace report

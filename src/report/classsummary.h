@@ -18,6 +18,7 @@ namespace report {
 class Gradebook;
 class QuestionIndex;
 struct RunSummary;
+struct UnlistedProblems;
 
 // "ASSIGNMENT=YYYY-MM-DD", the assignment by its number (1 or 001).
 bool parseDueDate(const QString &text, int *assignment, QDate *due);
@@ -74,6 +75,8 @@ QStringList statisticsHeaders();
 QStringList statisticsRow(const QuestionStatistics &statistics);
 // What a notice says without what it quotes: notices of one kind in one file count together.
 QString noticeKind(const QString &text);
+// What is said in place of the problems of a kind not held, after the file's name.
+QString unlistedText(const UnlistedProblems &unlisted);
 } // namespace classsummary
 
 } // namespace report

@@ -185,7 +185,20 @@ struct FileReading
 {
     bool tooLargeToHold = false; // then read when its turn comes, record by record
     std::vector<std::variant<Run, Record, Problem>> found;
+    qint64 bytes = 0; // about what it holds
+
+    void add(std::variant<Run, Record, Problem> &&item)
+    {
+        bytes += qint64(sizeof item);
+        if (const Record *record = std::get_if<Record>(&item))
+            bytes += 2 * (record->response.size() + record->recordedLine.size() +
+                          record->ratingTyped.size());
+        found.push_back(std::move(item));
+    }
 };
+
+// What the files read ahead hold at most, beyond the one each worker is reading.
+constexpr qint64 heldAheadBytes = 16 * 1024 * 1024;
 
 // A file above this is not read ahead: all its records would be held until its turn.
 constexpr qint64 heldFileLimit = 1024 * 1024;
@@ -194,11 +207,9 @@ FileReading readAhead(const inputs::Input &input, const QuestionIndex &index, bo
 {
     FileReading reading;
     RecordParser::Handlers held;
-    held.run = [&](const Run &run) { reading.found.emplace_back(run); };
-    held.record = [&](const Run &, Record &&record) {
-        reading.found.emplace_back(std::move(record));
-    };
-    held.problem = [&](const Problem &problem) { reading.found.emplace_back(problem); };
+    held.run = [&](const Run &run) { reading.add(run); };
+    held.record = [&](const Run &, Record &&record) { reading.add(std::move(record)); };
+    held.problem = [&](const Problem &problem) { reading.add(problem); };
     reading.tooLargeToHold = !readFile(input, index, held, keepText, heldFileLimit);
     return reading;
 }
@@ -225,7 +236,8 @@ void readFiles(const QList<inputs::Input> &files, const QuestionIndex &index, Gr
 {
     OrderedWork<FileReading> ahead(
         files.size(), [&](qsizetype i) { return readAhead(files[i], index, keepText); },
-        workerThreads(), workWindow());
+        workerThreads(), workWindow(), [](const FileReading &reading) { return reading.bytes; },
+        heldAheadBytes);
     for (qsizetype i = 0; i < files.size(); ++i) {
         book.beginFile(files[i].path);
         FileReading reading = ahead.take(i);
@@ -250,17 +262,6 @@ std::unique_ptr<Gradebook> readStudent(const QList<inputs::Input> &files,
         readFile(input, index, handlers, true);
     }
     return own;
-}
-
-bool writeFile(const QString &path, const QString &text, QTextStream &err)
-{
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        say(err, QStringLiteral("%1: %2").arg(shown(path), file.errorString()));
-        return false;
-    }
-    return true;
 }
 
 using ReadStudent = decltype(htmlreport::Class::readStudent);
@@ -301,18 +302,31 @@ bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &
     // disk that a save file costs for each of a thousand students. Only the names the page
     // gives (student-N.html, runs-by-N.html) are written, never a record file's name.
     bool written = true;
-    const auto write = [&](const QString &name, const QString &html) {
-        QFile file(folder.filePath(name));
-        const QByteArray bytes = html.toUtf8();
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(bytes) != bytes.size()) {
-            say(err, QStringLiteral("%1: %2").arg(shown(file.fileName()), file.errorString()));
-            written = false;
-        }
-        return written;
+    htmlreport::Folder pages;
+    pages.open = [folder](const QString &name) {
+        auto file = std::make_unique<QFile>(folder.filePath(name));
+        file->open(QIODevice::WriteOnly | QIODevice::Truncate);
+        return std::unique_ptr<QFileDevice>(std::move(file));
     };
-    const QString page = htmlreport::page(book, index, group, write);
-    return writeFile(path, page, err) && written;
+    pages.failed = [&](const QString &page, const QString &reason) {
+        say(err, QStringLiteral("%1: %2").arg(shown(page), reason));
+        written = false;
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        say(err, QStringLiteral("%1: %2").arg(shown(path), file.errorString()));
+        return false;
+    }
+    if (const QString error = htmlreport::page(book, index, group, file, pages); !error.isEmpty()) {
+        file.cancelWriting();
+        say(err, QStringLiteral("%1: %2").arg(shown(path), error));
+        return false;
+    }
+    if (!file.commit()) {
+        say(err, QStringLiteral("%1: %2").arg(shown(path), file.errorString()));
+        return false;
+    }
+    return written;
 }
 
 // The roster's notes, and the students its lines cannot tell apart, join the problems (of no
@@ -338,35 +352,19 @@ bool useRoster(Gradebook &book, const QuestionIndex &index, const Outputs &outpu
 }
 
 // Notices counted per file and kind, in the order they were first met.
-void summariseNotices(const QList<Problem> &problems, QTextStream &err)
+void summariseNotices(const Gradebook &book, QTextStream &err)
 {
-    QHash<QString, qsizetype> index;
-    QList<QPair<QString, int>> counts;
-    for (const Problem &problem : problems) {
-        if (!problem.notice)
-            continue;
-        const QString key =
-            shown(problem.file) + QStringLiteral(": ") + classsummary::noticeKind(problem.text);
-        const auto found = index.constFind(key);
-        if (found == index.constEnd()) {
-            index.insert(key, counts.size());
-            counts.append({key, 1});
-        } else {
-            ++counts[*found].second;
-        }
-    }
-    for (const auto &[key, count] : std::as_const(counts)) {
-        const qsizetype colon = key.indexOf(QStringLiteral(": "));
-        terminaltext::writeLine(err, key.left(colon) + QStringLiteral(": note (%1×): ").arg(count) +
-                                         key.mid(colon + 2));
-    }
-    if (!counts.isEmpty())
+    for (const NoticeCount &notices : book.noticeCounts())
+        terminaltext::writeLine(err, shown(notices.file) +
+                                         QStringLiteral(": note (%1×): ").arg(notices.count) +
+                                         notices.kind);
+    if (!book.noticeCounts().isEmpty())
         terminaltext::writeLine(err, QStringLiteral("(--verbose lists every note with its line)"));
 }
 
-void printProblems(const QList<Problem> &problems, bool verbose, QTextStream &err)
+void printProblems(const Gradebook &book, bool verbose, QTextStream &err)
 {
-    for (const Problem &problem : problems) {
+    for (const Problem &problem : book.problems()) {
         if (problem.notice && !verbose)
             continue;
         terminaltext::writeLine(
@@ -374,8 +372,13 @@ void printProblems(const QList<Problem> &problems, bool verbose, QTextStream &er
                      (problem.notice ? QStringLiteral(": note: ") : QStringLiteral(": problem: ")) +
                      problem.text);
     }
+    for (const UnlistedProblems &unlisted : book.unlisted()) {
+        if (!unlisted.first.notice || verbose)
+            terminaltext::writeLine(err, shown(unlisted.first.file) + QStringLiteral(": ") +
+                                             classsummary::unlistedText(unlisted));
+    }
     if (!verbose)
-        summariseNotices(problems, err);
+        summariseNotices(book, err);
     err.flush();
 }
 
@@ -404,7 +407,7 @@ void printResults(const Gradebook &book, const QuestionIndex &index, const Outpu
         out << '\n' << runtable::columns(classsummary::statisticsHeaders(), rows);
     }
     out.flush();
-    printProblems(book.problems(), outputs.verbose, err);
+    printProblems(book, outputs.verbose, err);
 }
 
 int statusOf(const Gradebook &book, bool written)

@@ -5,6 +5,7 @@
 #include "records/recordcomposition.h"
 #include "records/recordfiles.h"
 #include "report/orderedwork.h"
+#include "report/textstore.h"
 #include "walkedrun.h"
 
 #include <QStringDecoder>
@@ -13,6 +14,8 @@
 #include <QThread>
 
 #include <atomic>
+#include <limits>
+#include <thread>
 
 using report::LineSource;
 using report::Record;
@@ -486,12 +489,16 @@ private slots:
         QTest::addColumn<int>("window");
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("taken");
-        QTest::newRow("one core: made when taken") << 0 << 4 << 50 << 50;
-        QTest::newRow("one worker, one ahead") << 1 << 1 << 50 << 50;
-        QTest::newRow("three workers") << 3 << 4 << 500 << 500;
-        QTest::newRow("most left untaken") << 3 << 4 << 500 << 7;
-        QTest::newRow("one result") << 3 << 4 << 1 << 1;
-        QTest::newRow("none") << 3 << 4 << 0 << 0;
+        QTest::addColumn<int>("budget"); // bytes, each result weighing 10; 0: none
+        QTest::newRow("one core: made when taken") << 0 << 4 << 50 << 50 << 0;
+        QTest::newRow("one worker, one ahead") << 1 << 1 << 50 << 50 << 0;
+        QTest::newRow("three workers") << 3 << 4 << 500 << 500 << 0;
+        QTest::newRow("most left untaken") << 3 << 4 << 500 << 7 << 0;
+        QTest::newRow("one result") << 3 << 4 << 1 << 1 << 0;
+        QTest::newRow("none") << 3 << 4 << 0 << 0 << 0;
+        QTest::newRow("bytes of two results") << 3 << 8 << 500 << 500 << 20;
+        QTest::newRow("a result larger than the bytes") << 2 << 8 << 500 << 500 << 5;
+        QTest::newRow("bytes, most left untaken") << 3 << 8 << 500 << 7 << 20;
     }
 
     void orderedWork()
@@ -500,11 +507,14 @@ private slots:
         QFETCH(int, window);
         QFETCH(int, count);
         QFETCH(int, taken);
+        QFETCH(int, budget);
         std::atomic<qsizetype> inHand{0};
         std::atomic<qsizetype> furthest{0};
         std::atomic<int> made{0};
         std::atomic<int> madeByTaker{0};
         QThread *const taker = QThread::currentThread();
+        // Results held ahead: below the budget when the last was started, and one per worker.
+        const int heldAtMost = (budget + 9) / 10 + qMax(workers, 1) - 1;
         {
             report::OrderedWork<QString> work(
                 count,
@@ -517,18 +527,74 @@ private slots:
                     ++made;
                     return QString::number(i);
                 },
-                workers, window);
+                workers, window, [](const QString &) { return qint64(10); },
+                budget > 0 ? budget : std::numeric_limits<qint64>::max());
             for (int i = 0; i < taken; ++i) {
                 QCOMPARE(work.take(i), QString::number(i));
                 inHand = i + 1;
+                if (budget > 0)
+                    QVERIFY(work.heldBytes() <= 10 * heldAtMost);
             }
         }
         QVERIFY2(furthest <= window, qPrintable(QString::number(furthest)));
+        if (budget > 0)
+            QVERIFY2(furthest <= heldAtMost, qPrintable(QString::number(furthest)));
         QCOMPARE(madeByTaker.load(), workers == 0 || count == 1 ? taken : 0);
         if (taken == count)
             QCOMPARE(made.load(), count);
         else
             QVERIFY(made <= taken + window);
+    }
+
+    // Texts kept for a page come back exactly, in whole characters, from memory or from the
+    // temporary file past the store's memory limit, also to several threads reading at once.
+    void textStore_data()
+    {
+        QTest::addColumn<qint64>("memoryLimit");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<bool>("spilled");
+        const QString emoji = QStringLiteral("\U0001F600");
+        const QStringList few{QStringLiteral("12 m²"), QString(), QStringLiteral("two\r\nlines")};
+        QTest::newRow("in memory") << qint64(1024) << few << false;
+        QTest::newRow("past the limit") << qint64(8) << few << true;
+        // Encoded 256 Ki characters, decoded 256 KiB at a time: a pair and a UTF-8 sequence
+        // across both edges.
+        const QStringList cut{QString(256 * 1024 - 1, u'a') + emoji + QStringLiteral("b"),
+                              QString(256 * 1024 - 2, u'é') + emoji};
+        QTest::newRow("characters across pieces, in memory") << qint64(4 << 20) << cut << false;
+        QTest::newRow("characters across pieces, in the file") << qint64(1024) << cut << true;
+    }
+
+    void textStore()
+    {
+        QFETCH(qint64, memoryLimit);
+        QFETCH(QStringList, texts);
+        QFETCH(bool, spilled);
+        report::TextStore store(memoryLimit);
+        QList<report::TextStore::Span> spans;
+        for (const QString &text : texts)
+            spans.append(store.add(text));
+        QCOMPARE(store.spilled(), spilled);
+        const auto readAll = [&] {
+            QStringList read;
+            for (const report::TextStore::Span &span : spans) {
+                QString text;
+                bool whole = true;
+                store.read(span, [&](QStringView piece) {
+                    whole = whole && !piece.isEmpty() && !piece.back().isHighSurrogate();
+                    text += piece;
+                });
+                read.append(whole ? text : QStringLiteral("<cut inside a character>"));
+            }
+            return read;
+        };
+        QStringList other;
+        std::thread reader([&] { other = readAll(); });
+        const QStringList read = readAll();
+        reader.join();
+        QCOMPARE(read, texts);
+        QCOMPARE(other, texts);
+        QVERIFY(store.error().isEmpty());
     }
 
     // What the table and the page say of a run: questions answered, mean ratings, notes, the
@@ -600,7 +666,8 @@ private slots:
         const QMap<int, int> seconds{{1, 120}, {2, 180 + 90}, {3, 240 + 30}, {4, 60 + 120 + 60}};
         QCOMPARE(run.secondsPerQuestion, seconds);
         QVERIFY(!book.hasProblems());
-        QCOMPARE(run.details.value(4).notes, QStringList{QStringLiteral("n")});
+        QCOMPARE(run.details.value(4).notes.size(), 1);
+        QCOMPARE(book.texts().text(run.details.value(4).notes.first()), QStringLiteral("n"));
     }
 
     // A rating that is not 0..3 is kept as typed and noted, without failing the file.

@@ -724,6 +724,33 @@ private slots:
                  output(QStringLiteral("bexlorin-report.html")));
     }
 
+    // A run dated on its assignment's due date is on time; only a later day is late.
+    void dueDate_data()
+    {
+        QTest::addColumn<QString>("due");
+        QTest::addColumn<bool>("late");
+        QTest::newRow("due the day before") << QStringLiteral("2026-03-02") << true;
+        QTest::newRow("due that day") << QStringLiteral("2026-03-03") << false;
+        QTest::newRow("due the day after") << QStringLiteral("2026-03-04") << false;
+    }
+
+    void dueDate()
+    {
+        QFETCH(QString, due);
+        QFETCH(bool, late);
+        const WalkedRun &walk = walks_.first(); // assignments 1 and 2, run on 03-03-2026
+        const Outcome outcome =
+            runReport({QStringLiteral("--due"), QStringLiteral("1=") + due, walk.send});
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        const QStringList lines = QString(outcome.out).remove(u'\r').split(u'\n');
+        QCOMPARE(lines.value(0).split(QRegularExpression(QStringLiteral("  +"))).mid(0, 2),
+                 (QStringList{QStringLiteral("student"), QStringLiteral("001")}));
+        const QStringList cells = lines.value(2).split(QRegularExpression(QStringLiteral("  +")));
+        QCOMPARE(cells.value(0), QStringLiteral("Sam Student"));
+        QCOMPARE(cells.value(1).startsWith(QStringLiteral("late")), late);
+        QVERIFY(!cells.value(1).isEmpty() && cells.value(1) != u"missing");
+    }
+
     void exitStatus_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -886,16 +913,30 @@ private slots:
 #endif
     }
 
-    // Control characters and bidirectional overrides typed by a student (in a response, a
-    // rating, a line added by hand and the file's name) reach the terminal escaped, and the CSV
-    // exactly.
+    // Control characters and bidirectional marks typed by a student (in a response, a rating,
+    // a line added by hand and the file's name) reach the terminal escaped, and the CSV
+    // exactly: a mark alone as well, in the name's cell of the tables as in a line.
+    void nothingRawToTheTerminal_data()
+    {
+        QTest::addColumn<QString>("payload");
+        QTest::addColumn<QByteArray>("escapedName"); // the student's name as the terminal shows it
+        QTest::newRow("escapes, then an override")
+            << QStringLiteral("\x1b]0;owned\x07\x1b[2J\x1b]52;c;ZWNobyBoaQ==\x07\u202Etxt.exe")
+            << QByteArray(
+                   "Sam\\x1b]0;owned\\x07\\x1b[2J\\x1b]52;c;ZWNobyBoaQ==\\x07\\u202etxt.exe");
+        QTest::newRow("an override alone") << QStringLiteral("\u202E") << QByteArray("Sam\\u202e");
+        QTest::newRow("an isolate alone") << QStringLiteral("\u2067") << QByteArray("Sam\\u2067");
+        QTest::newRow("a right-to-left mark alone")
+            << QStringLiteral("\u200F") << QByteArray("Sam\\u200f");
+    }
+
     void nothingRawToTheTerminal()
     {
 #ifdef Q_OS_WIN
         QSKIP("Windows file names cannot hold control characters");
 #else
-        const QString payload = QStringLiteral("\x1b]0;owned\x07\x1b[2J\x1b]52;c;ZWNobyBoaQ==\x07"
-                                               "\u202Etxt.exe");
+        QFETCH(QString, payload);
+        QFETCH(QByteArray, escapedName);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path =
@@ -914,13 +955,14 @@ private slots:
         file.close();
         const QString csvPath = output(QStringLiteral("terminal.csv"));
         QProcess table;
-        table.start(QStringLiteral(BEXLORIN_REPORT), {path});
+        table.start(QStringLiteral(BEXLORIN_REPORT), {QStringLiteral("--verbose"), path});
         QVERIFY(table.waitForFinished(120000));
-        const QByteArray terminal = table.readAllStandardOutput() + table.readAllStandardError();
-        QVERIFY2(terminal.contains("Sam\\x1b]0;owned\\x07"), terminal);
+        const QByteArray out = table.readAllStandardOutput();
+        const QByteArray terminal = out + table.readAllStandardError();
+        // The name's cells: a row of the matrix and a row of the run table.
+        QCOMPARE(out.count("\n" + escapedName + ' '), 2);
         QVERIFY2(terminal.contains("fits no record"), terminal);
-        QVERIFY2(terminal.contains("\\u202etxt.exe"), terminal);
-        for (const char *raw : {"\x1b", "\x07", "\xE2\x80\xAE"})
+        for (const char *raw : {"\x1b", "\x07", "\xE2\x80\xAE", "\xE2\x81\xA7", "\xE2\x80\x8F"})
             QVERIFY2(!terminal.contains(raw), terminal);
         QCOMPARE(runReport({QStringLiteral("--csv"), csvPath, path}).status, 1);
         QFile csvFile(csvPath);
@@ -1023,6 +1065,70 @@ private slots:
             QVERIFY2(seen.contains(payload), qPrintable(payload));
     }
 
+    // A text longer than a workbook cell holds is cut at 32,767 characters, never inside a
+    // character of two (an emoji): the cell holds no "?" or U+FFFD, the remark says so and the
+    // CSV holds the text whole.
+    void workbookCutsWholeCharacters_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("kept"); // UTF-16 units in the cell
+        const QString emoji = QStringLiteral("\U0001F600");
+        QTest::newRow("a pair across the limit")
+            << QString(32766, u'a') + emoji + QStringLiteral("tail") << 32766;
+        QTest::newRow("a pair just inside") << QString(32765, u'a') + emoji + emoji << 32767;
+        QTest::newRow("exactly the limit") << QString(32765, u'a') + emoji << 32767;
+    }
+
+    void workbookCutsWholeCharacters()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, kept);
+        const QString python = workbookReader();
+        if (!report::WorkbookWriter::available() || python.isEmpty())
+            QSKIP("no libxlsxwriter in this build, or no python3 to read the workbook back");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString entry = bank::assignmentContent().filter(QStringLiteral("`q001.")).first();
+        QFile file(dir.filePath(QStringLiteral("send_0303Sam.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write( // UTF-8, as an editor re-saves it: Windows-1252 has no emoji
+            (records::openingBlock(QString(22, QChar(0xFF)),
+                                   records::assignmentLine(QStringLiteral("001")),
+                                   QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+                                   QStringLiteral("03-03-2026")) +
+             records::responseRecord(records::RecordFile::Send, QStringLiteral("09:05:30"), 0,
+                                     {entry, typed}, records::Rating::Confidence,
+                                     QStringLiteral("2")))
+                .toUtf8());
+        file.close();
+        const QString csvPath = output(QStringLiteral("cut.csv"));
+        const QString xlsxPath = output(QStringLiteral("cut.xlsx"));
+        const Outcome outcome = runReport(
+            {QStringLiteral("--csv"), csvPath, QStringLiteral("--xlsx"), xlsxPath, dir.path()});
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        QFile csvFile(csvPath);
+        QVERIFY(csvFile.open(QIODevice::ReadOnly));
+        QString error;
+        const QList<QStringList> csv = readCsv(csvFile.readAll(), &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(csv.value(1).value(10), typed);
+
+        QProcess reader;
+        reader.start(python, {QFINDTESTDATA("workbookcells.py"), xlsxPath});
+        QVERIFY(reader.waitForFinished(120000));
+        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError());
+        const QJsonArray row =
+            QJsonDocument::fromJson(reader.readAllStandardOutput()).array()[1].toArray();
+        const QString cell = row[10].toArray()[1].toString();
+        QCOMPARE(cell.size(), kept);
+        QCOMPARE(cell, typed.left(kept));
+        QVERIFY(!cell.contains(u'?') && !cell.contains(QChar(0xFFFD)));
+        const QString remark = row[11].toArray()[1].toString();
+        QCOMPARE(remark.contains(QStringLiteral("text cut to 32,767 characters")),
+                 kept < typed.size());
+        QCOMPARE(row[12].toArray()[1].toString(), QString()); // a question has no notes stamp
+    }
+
     // Two students' files whose code lines are equal but invalid (here: the typed text of a
     // response read as a code line by hand-editing) are two runs, never "the same run twice".
     void invalidCodeLinesAreNoKey()
@@ -1069,6 +1175,56 @@ private slots:
         QVERIFY(outcome.err.contains(QStringLiteral("but the file name says 12-31")));
         QVERIFY(QFileInfo(csvPath).size() > 1000);
         QVERIFY(QFileInfo(htmlPath).size() > 1000);
+    }
+
+    // Of each kind of problem in a file the first hundred are listed, on the terminal and on
+    // the page, and the rest counted there: a file of a million broken runs costs no more.
+    void problemsBeyondAHundredAreCounted_data()
+    {
+        QTest::addColumn<int>("runs"); // each dated against its file's name, all the same run
+        QTest::newRow("a hundred") << 100;
+        QTest::newRow("a hundred and one") << 101;
+        QTest::newRow("a thousand") << 1000;
+    }
+
+    void problemsBeyondAHundredAreCounted()
+    {
+        QFETCH(int, runs);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QFile file(dir.filePath(QStringLiteral("send_1231Sam.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int r = 0; r < runs; ++r)
+            file.write(
+                records::codepage::encode(
+                    records::openingBlock(QString(22, QChar(0xFF)),
+                                          records::assignmentLine(QStringLiteral("001")),
+                                          QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+                                          QStringLiteral("03-03-2026")))
+                    .value());
+        file.close();
+        const QString htmlPath = output(QStringLiteral("counted.html"));
+        const Outcome outcome = runReport({QStringLiteral("--html"), htmlPath, dir.path()});
+        QCOMPARE(outcome.status, 1);
+        QFile page(htmlPath);
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        // A run's opening block is five lines; its date is the fifth. Every run after the first
+        // is the same run again.
+        const QList<std::tuple<QString, int, int>> kinds{
+            {QStringLiteral("but the file name says 12-31"), runs, 5 * 100 + 5},
+            {QStringLiteral("the same run (the same code line) appeared"), runs - 1, 5 * 101 + 1}};
+        for (const auto &[kind, count, firstUnlisted] : kinds) {
+            const QString more = QStringLiteral("%1 more problem(s) of this kind, not listed, the "
+                                                "first at line %2: ")
+                                     .arg(count - 100)
+                                     .arg(firstUnlisted);
+            const int lines = qMin(count, 100) + (count > 100 ? 1 : 0);
+            QCOMPARE(outcome.err.count(kind), lines);
+            QCOMPARE(outcome.err.count(more), count > 100 ? 1 : 0);
+            QCOMPARE(html.count(kind), lines);
+            QCOMPARE(html.count(more), count > 100 ? 1 : 0);
+        }
     }
 
     // Files are parsed ahead on every core, and students' pages made so: what comes out is
