@@ -5,7 +5,6 @@
 #include "app/boxtext.h"
 #include "app/focusring.h"
 #include "app/runsetup.h"
-#include "app/spokenstatus.h"
 #include "bank/assignmentcontent.h"
 #include "bank/markup.h"
 #include "cycle/linebreaks.h"
@@ -109,6 +108,9 @@ void prepare(QLabel *label, const QString &text)
 {
     label->setText(text);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // A label does nothing with a click: one that lies over a box ("# sentences previous")
+    // lets the click through to the box the student sees under it.
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
     // Captions wrap where the label has room for a second line; a one-line label keeps its
     // caption whole rather than hiding the end of it on a line nobody sees.
     label->setWordWrap(label->height() >= 2 * label->fontMetrics().height());
@@ -204,11 +206,7 @@ Bexlorin::Bexlorin(platform::Platform &platform, QStringList bankContent, QWidge
     connectHandlers();
 }
 
-Bexlorin::~Bexlorin()
-{
-    if (spokenStatus_)
-        QAccessible::deleteAccessibleInterface(spokenStatus_);
-}
+Bexlorin::~Bexlorin() = default;
 
 void Bexlorin::buildControls()
 {
@@ -571,7 +569,7 @@ void Bexlorin::cmdNextQuestion_Click()
     displayText.clear();
     setBoxText(txt_question, questionBoxText);
     if (!shown.isEmpty())
-        announce(shown);
+        announce(bank::markup::spokenText(shown));
 }
 
 QString Bexlorin::expandLineBreaks(const QString &text) const
@@ -770,12 +768,7 @@ void Bexlorin::emptyBothBoxes()
 
 void Bexlorin::announce(const QString &text)
 {
-    // Nobody listens when no assistive technology is running: nothing to make then.
-    if (!QAccessible::isActive())
-        return;
-    if (!spokenStatus_)
-        spokenStatus_ = SpokenStatus::create(this);
-    SpokenStatus::say(spokenStatus_, text);
+    platform_.announce(text);
 }
 
 void Bexlorin::reportUnrecorded(const records::RecordFailure &failure)

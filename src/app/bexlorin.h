@@ -7,7 +7,6 @@
 #include "bank/linestore.h"
 #include "cycle/questionreader.h"
 
-#include <QAccessible>
 #include <QStringList>
 #include <QWidget>
 
@@ -148,5 +147,4 @@ private:
     QString questionBoxText;
     QString selfCritiqueRating;
     bool ended_ = false;
-    QAccessible::Id spokenStatus_ = 0; // made at the first announcement
 };

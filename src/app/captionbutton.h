@@ -8,7 +8,8 @@
 // A command button whose caption wraps onto several lines, centred, as the window's small
 // buttons need ("Next Question / Answer" in a button 65 pixels wide). Return, keypad Enter
 // and Space click it when they are released after being pressed on it: a held key clicks
-// once, whatever the system says about its repeats.
+// once, when it comes up, whatever the system says about its repeats; a key that comes up
+// after the focus has left the button clicks nothing.
 class CaptionButton : public QPushButton
 {
     Q_OBJECT
@@ -27,7 +28,14 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    void clickOnRelease();
+    // Called once the events queued before it have been handled: a release that no repeat's
+    // press has followed by then was the key coming up.
+    void settleRelease();
+
     // The clicking key pressed on this button and not yet released, or 0.
     int pressedKey_ = 0;
+    // That key's release, while it may still turn out to be a repeat's: 0 when none.
+    int releasedKey_ = 0;
     platform::LastRelease lastRelease_;
 };

@@ -15,7 +15,7 @@ int main(int argc, char *argv[])
     // The start-up prompts come before the window is shown; the student may end it there.
     if (!window.load())
         return 0;
-    platform.setMessageParent(&window);
+    platform.setWindow(&window);
     window.show();
     return QApplication::exec();
 }

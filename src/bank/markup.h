@@ -23,4 +23,9 @@ bool isRoutine(QStringView line);
 // The search key of assignment start: the first four characters equal number + ".".
 bool isHeadLineOf(QStringView line, QStringView assignmentNumber);
 
+// The text of entries as a person reads it aloud, on one line: a question's and an answer's
+// marker at the start of a line become the words "Question" and "Answer:", no backquote or
+// line-break code is left, and line breaks ("\n") and runs of blanks become one blank.
+QString spokenText(QStringView shown);
+
 } // namespace bank::markup

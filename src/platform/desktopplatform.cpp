@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/desktopplatform.h"
 
+#include "platform/announcer.h"
 #include "platform/keyrepeat.h"
 
 #include <QApplication>
@@ -128,9 +129,10 @@ DesktopPlatform::DesktopPlatform()
 
 DesktopPlatform::~DesktopPlatform() = default;
 
-void DesktopPlatform::setMessageParent(QWidget *window)
+void DesktopPlatform::setWindow(QWidget *window)
 {
     messageParent_ = window;
+    announcer_ = std::make_unique<Announcer>(window);
 }
 
 QString DesktopPlatform::prompt(const QString &message)
@@ -178,6 +180,12 @@ void DesktopPlatform::beep()
 #else
     QApplication::beep();
 #endif
+}
+
+void DesktopPlatform::announce(const QString &text)
+{
+    if (announcer_)
+        announcer_->say(text);
 }
 
 QImage DesktopPlatform::clipboardImage()

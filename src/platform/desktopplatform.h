@@ -12,6 +12,8 @@ class QWidget;
 
 namespace platform {
 
+class Announcer;
+
 // The platform services of a desktop session: Qt's dialogs, clock, clipboard and beep.
 class DesktopPlatform final : public Platform
 {
@@ -20,8 +22,9 @@ public:
     DesktopPlatform();
     ~DesktopPlatform() override;
 
-    // Messages are shown over this window once it exists (prompts keep their own place).
-    void setMessageParent(QWidget *window);
+    // Messages are shown over this window once it exists (prompts keep their own place), and
+    // announcements are made for it.
+    void setWindow(QWidget *window);
 
     QString prompt(const QString &message) override;
     void showMessage(const QString &message) override;
@@ -29,6 +32,7 @@ public:
     void seedRandom(float seed) override;
     float nextRandom() override;
     void beep() override;
+    void announce(const QString &text) override;
     QImage clipboardImage() override;
     void setClipboardImage(const QImage &picture) override;
     QString defaultOutputFolder() override;
@@ -43,6 +47,7 @@ private:
     RandomGenerator random_;
     std::unique_ptr<HeldKeys> heldKeys_;
     QPointer<QWidget> messageParent_;
+    std::unique_ptr<Announcer> announcer_;
 };
 
 } // namespace platform

@@ -20,6 +20,8 @@ namespace {
 
 bool startsWithAny(QByteArrayView name, const QList<QByteArray> &prefixes)
 {
+    if (prefixes.isEmpty())
+        return name != "." && name != "..";
     for (const QByteArray &prefix : prefixes) {
         if (name.size() >= prefix.size() &&
             qstrnicmp(name.data(), prefix.constData(), size_t(prefix.size())) == 0)

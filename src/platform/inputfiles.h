@@ -33,8 +33,8 @@ struct Entry
 };
 
 // The entries of `folder` whose names start with one of `prefixes` (ASCII, compared without
-// regard to case on the name's bytes). False, with the system's reason, when the folder cannot
-// be listed.
+// regard to case on the name's bytes); with no prefixes, all its entries. False, with the system's
+// reason, when the folder cannot be listed.
 bool entriesStartingWith(const QString &folder, const QList<QByteArray> &prefixes,
                          QList<Entry> *entries, QString *reason);
 

@@ -32,6 +32,8 @@ public:
     virtual float nextRandom() = 0;
 
     virtual void beep() = 0;
+    // Tells the student's screen reader what a command produced, without moving the focus.
+    virtual void announce(const QString &text) = 0;
     virtual QImage clipboardImage() = 0;
     virtual void setClipboardImage(const QImage &picture) = 0;
 

@@ -3,8 +3,8 @@
 
 #include "report/gradebook.h"
 #include "report/questionindex.h"
+#include "report/roster/rostermatch.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -14,40 +14,6 @@
 namespace report {
 
 namespace {
-
-// The fields of one CSV line; a roster needs no quoted line breaks.
-QStringList csvFields(const QString &line)
-{
-    QStringList fields;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (c == u'"' && quoted && i + 1 < line.size() && line[i + 1] == u'"') {
-            field += c;
-            ++i;
-        } else if (c == u'"') {
-            quoted = !quoted;
-        } else if (c == u',' && !quoted) {
-            fields.append(field.trimmed());
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    fields.append(field.trimmed());
-    return fields;
-}
-
-qsizetype nameColumn(const QStringList &header)
-{
-    for (qsizetype i = 0; i < header.size(); ++i) {
-        const QString title = header[i].toLower();
-        if (title == u"name" || title == u"student" || title == u"student name")
-            return i;
-    }
-    return -1;
-}
 
 QDate runDate(const RunSummary &run)
 {
@@ -74,45 +40,6 @@ QString share(std::optional<double> value, int decimals = 2)
 }
 
 } // namespace
-
-std::optional<Roster> Roster::read(const QString &path, QString *error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
-    QByteArray bytes = file.readAll();
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    const QStringList lines = QString::fromUtf8(bytes).split(u'\n');
-    Roster roster;
-    qsizetype column = 0;
-    bool first = true;
-    for (const QString &raw : lines) {
-        const QString line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(u'#'))
-            continue;
-        const QStringList fields = csvFields(line);
-        if (first && fields.size() > 1) {
-            first = false;
-            if (const qsizetype named = nameColumn(fields); named >= 0) {
-                column = named;
-                continue;
-            }
-        }
-        first = false;
-        const QString name = fields.value(column).replace(u'_', u' ').simplified();
-        if (!name.isEmpty())
-            roster.names.append(name);
-    }
-    return roster;
-}
-
-QString Roster::key(QStringView name)
-{
-    return name.toString().replace(u'_', u' ').simplified().toCaseFolded();
-}
 
 bool parseDueDate(const QString &text, int *assignment, QDate *due)
 {
@@ -145,14 +72,14 @@ bool byLocale(const QString &a, const QString &b)
 }
 
 // The columns: every assignment with a due date or a run, in order; by assignment, its column.
-QHash<int, qsizetype> assignmentColumns(const Gradebook &book, const QMap<int, QDate> &due,
+QHash<int, qsizetype> assignmentColumns(const QList<RunSummary> &runs, const QMap<int, QDate> &due,
                                         ClassMatrix &matrix)
 {
     QMap<int, bool> assignments;
     for (auto it = due.constBegin(); it != due.constEnd(); ++it)
         assignments.insert(it.key(), true);
-    for (const RunSummary &run : book.runs()) {
-        if (book.counted(run) && run.assignment > 0)
+    for (const RunSummary &run : runs) {
+        if (run.sameAs < 0 && run.assignment > 0)
             assignments.insert(run.assignment, true);
     }
     matrix.assignments = assignments.keys();
@@ -162,40 +89,40 @@ QHash<int, qsizetype> assignmentColumns(const Gradebook &book, const QMap<int, Q
     return columns;
 }
 
-// The rows: the roster's names (the others found listed apart), else the students found; by
-// a name's key, its row.
-QHash<QString, qsizetype> studentRows(const Gradebook &book, const std::optional<Roster> &roster,
-                                      ClassMatrix &matrix)
+// Without a roster, the students found, by name; by run, its row.
+QList<qsizetype> foundRows(const QList<RunSummary> &runs, ClassMatrix &matrix)
 {
     QSet<QString> seen;
-    QStringList found;
-    for (const RunSummary &run : book.runs()) {
+    for (const RunSummary &run : runs) {
         const QString key = Roster::key(run.student);
         if (!seen.contains(key)) {
             seen.insert(key);
-            found.append(run.student);
+            matrix.students.append(run.student);
         }
     }
+    std::sort(matrix.students.begin(), matrix.students.end(), byLocale);
+    matrix.foundAs = matrix.students;
     QHash<QString, qsizetype> rows;
-    const QStringList &names = roster ? roster->names : found;
-    for (const QString &name : names) {
-        if (const QString key = Roster::key(name); !rows.contains(key)) {
-            rows.insert(key, matrix.students.size());
-            matrix.students.append(name);
-        }
-    }
-    if (!roster) {
-        std::sort(matrix.students.begin(), matrix.students.end(), byLocale);
-        for (qsizetype r = 0; r < matrix.students.size(); ++r)
-            rows.insert(Roster::key(matrix.students[r]), r);
-        return rows;
-    }
-    for (const QString &student : std::as_const(found)) {
-        if (!rows.contains(Roster::key(student)))
-            matrix.notOnRoster.append(student);
-    }
+    for (qsizetype r = 0; r < matrix.students.size(); ++r)
+        rows.insert(Roster::key(matrix.students[r]), r);
+    QList<qsizetype> rowOfRun;
+    for (const RunSummary &run : runs)
+        rowOfRun.append(rows.value(Roster::key(run.student), -1));
+    return rowOfRun;
+}
+
+// With a roster, one row for each of its entries; the others found are listed apart.
+QList<qsizetype> rosterRows(const QList<RunSummary> &runs, const Roster &roster,
+                            ClassMatrix &matrix)
+{
+    RosterMatch match = RosterMatch::of(roster, runs);
+    for (const RosterEntry &entry : roster.entries())
+        matrix.students.append(entry.name);
+    matrix.foundAs = match.foundAs;
+    matrix.notOnRoster = match.notOnRoster;
     std::sort(matrix.notOnRoster.begin(), matrix.notOnRoster.end(), byLocale);
-    return rows;
+    matrix.problems = match.problems;
+    return match.entryOfRun;
 }
 
 } // namespace
@@ -203,18 +130,25 @@ QHash<QString, qsizetype> studentRows(const Gradebook &book, const std::optional
 ClassMatrix ClassMatrix::of(const Gradebook &book, const std::optional<Roster> &roster,
                             const QMap<int, QDate> &due)
 {
+    return of(book.runs(), roster, due);
+}
+
+ClassMatrix ClassMatrix::of(const QList<RunSummary> &runs, const std::optional<Roster> &roster,
+                            const QMap<int, QDate> &due)
+{
     ClassMatrix matrix;
-    const QHash<int, qsizetype> columns = assignmentColumns(book, due, matrix);
-    const QHash<QString, qsizetype> rows = studentRows(book, roster, matrix);
+    const QHash<int, qsizetype> columns = assignmentColumns(runs, due, matrix);
+    const QList<qsizetype> rowOfRun =
+        roster ? rosterRows(runs, *roster, matrix) : foundRows(runs, matrix);
     matrix.cells.resize(matrix.students.size(), QList<MatrixCell>(matrix.assignments.size()));
-    for (const RunSummary &run : book.runs()) {
-        const auto row = rows.constFind(Roster::key(run.student));
-        if (!book.counted(run) || run.assignment <= 0 || row == rows.constEnd())
+    for (qsizetype r = 0; r < runs.size(); ++r) {
+        const RunSummary &run = runs[r];
+        if (run.sameAs >= 0 || run.assignment <= 0 || rowOfRun[r] < 0)
             continue;
         MatrixCell candidate{true, int(run.answered.size()), run.questions, false};
         if (const auto dueDate = due.constFind(run.assignment); dueDate != due.constEnd())
             candidate.late = runDate(run).isValid() && runDate(run) > *dueDate;
-        MatrixCell &held = matrix.cells[*row][columns.value(run.assignment)];
+        MatrixCell &held = matrix.cells[rowOfRun[r]][columns.value(run.assignment)];
         if (better(candidate, held))
             held = candidate;
     }
@@ -347,6 +281,17 @@ QString noticeKind(const QString &text)
 {
     static const QRegularExpression quoted(QStringLiteral("\"[^\"]*\""));
     return QString(text).replace(quoted, QStringLiteral("\"…\""));
+}
+
+QString unlistedText(const UnlistedProblems &unlisted)
+{
+    const QString what =
+        unlisted.first.notice ? QStringLiteral("note(s)") : QStringLiteral("problem(s)");
+    const QString where = unlisted.first.line > 0
+                              ? QStringLiteral(", the first at line %1").arg(unlisted.first.line)
+                              : QString();
+    return QStringLiteral("%1 more %2 of this kind, not listed%3: %4")
+        .arg(QString::number(unlisted.count), what, where, unlisted.first.text);
 }
 
 } // namespace classsummary

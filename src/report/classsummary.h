@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "report/recordtypes.h"
+#include "report/roster/roster.h"
+
 #include <QDate>
 #include <QHash>
 #include <QList>
@@ -14,17 +17,8 @@ namespace report {
 
 class Gradebook;
 class QuestionIndex;
-
-// The students a class should have: a plain text list, one name a line, or a CSV file whose
-// "name" or "student" column (else its first) holds them. Names as in the file names
-// (Kim_O_Doe) or written out (Kim O Doe): blanks, underscores and case do not matter.
-struct Roster
-{
-    QStringList names;
-
-    static std::optional<Roster> read(const QString &path, QString *error);
-    static QString key(QStringView name);
-};
+struct RunSummary;
+struct UnlistedProblems;
 
 // "ASSIGNMENT=YYYY-MM-DD", the assignment by its number (1 or 001).
 bool parseDueDate(const QString &text, int *assignment, QDate *due);
@@ -40,15 +34,20 @@ struct MatrixCell
     QString text() const; // "missing", "submitted", "unfinished 5 of 13", "late", ...
 };
 
-// Students against assignments, from the roster when there is one (else the students found).
+// Students against assignments, from the roster when there is one (a row for each of its
+// entries, in order), else the students found.
 struct ClassMatrix
 {
     QList<int> assignments;
     QStringList students;
     QList<QList<MatrixCell>> cells; // [student][assignment]
+    QStringList foundAs;            // [student]: the name the files carry; empty for none
     QStringList notOnRoster;        // found in files, missing from the roster
+    QList<Problem> problems;        // students the roster's lines cannot tell apart
 
     static ClassMatrix of(const Gradebook &book, const std::optional<Roster> &roster,
+                          const QMap<int, QDate> &due);
+    static ClassMatrix of(const QList<RunSummary> &runs, const std::optional<Roster> &roster,
                           const QMap<int, QDate> &due);
 };
 
@@ -76,6 +75,8 @@ QStringList statisticsHeaders();
 QStringList statisticsRow(const QuestionStatistics &statistics);
 // What a notice says without what it quotes: notices of one kind in one file count together.
 QString noticeKind(const QString &text);
+// What is said in place of the problems of a kind not held, after the file's name.
+QString unlistedText(const UnlistedProblems &unlisted);
 } // namespace classsummary
 
 } // namespace report

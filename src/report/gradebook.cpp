@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "report/gradebook.h"
 
+#include "report/classsummary.h"
 #include "report/questionindex.h"
+
+#include <QRegularExpression>
 
 namespace report {
 
@@ -208,25 +211,61 @@ void Gradebook::keepDetail(RunSummary &run, const Record &record)
     switch (record.kind) {
     case RecordKind::Question:
     case RecordKind::Response:
-        detail.responses.append(record.response);
+        detail.responses.append(texts_.add(record.response));
         if (record.hasRatingLine)
-            detail.confidence.append(record.ratingTyped);
+            detail.confidence.append(texts_.add(record.ratingTyped));
         break;
     case RecordKind::Answer:
-        detail.answerResponses.append(record.response);
-        detail.selfCritique.append(record.ratingTyped);
+        detail.answerResponses.append(texts_.add(record.response));
+        detail.selfCritique.append(texts_.add(record.ratingTyped));
         break;
     case RecordKind::Note:
-        detail.notes.append(record.response);
+        detail.notes.append(texts_.add(record.response));
         break;
     }
 }
 
 void Gradebook::addProblem(const Problem &problem)
 {
-    problems_.append(problem);
+    if (problem.notice)
+        countNotice(problem);
+    if (holds(problem))
+        problems_.append(problem);
     if (!problem.notice && runInFile_ && !runs_.isEmpty())
         ++runs_.back().problems;
+}
+
+// The first of a kind in a file are held; a kind is what a problem says without what it
+// quotes or counts.
+bool Gradebook::holds(const Problem &problem)
+{
+    static const QRegularExpression number(QStringLiteral("\\d+"));
+    const QString key = problem.file + (problem.notice ? u'\n' : u'\r') +
+                        classsummary::noticeKind(problem.text).replace(number, QStringLiteral("#"));
+    int &held = heldOfKind_[key];
+    if (held < heldOfKind) {
+        ++held;
+        return true;
+    }
+    auto found = unlistedIndex_.constFind(key);
+    if (found == unlistedIndex_.constEnd()) {
+        found = unlistedIndex_.insert(key, unlisted_.size());
+        unlisted_.append({problem, 0});
+    }
+    ++unlisted_[*found].count;
+    return false;
+}
+
+void Gradebook::countNotice(const Problem &problem)
+{
+    const QString kind = classsummary::noticeKind(problem.text);
+    const QString key = problem.file + u'\n' + kind;
+    auto found = noticeIndex_.constFind(key);
+    if (found == noticeIndex_.constEnd()) {
+        found = noticeIndex_.insert(key, noticeCounts_.size());
+        noticeCounts_.append({problem.file, kind, 0});
+    }
+    ++noticeCounts_[*found].count;
 }
 
 bool Gradebook::hasProblems() const

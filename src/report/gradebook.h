@@ -3,6 +3,7 @@
 
 #include "report/recordfilename.h"
 #include "report/recordtypes.h"
+#include "report/textstore.h"
 
 #include <QHash>
 #include <QList>
@@ -23,14 +24,14 @@ class QuestionIndex;
 using CalibrationGrid = std::array<std::array<int, 4>, 4>;
 
 // One question of a run as the instructor reads it: what was typed and rated at the question
-// and at its worked answer.
+// and at its worked answer, each text by its place in the book's store.
 struct QuestionDetail
 {
-    QStringList responses;
-    QStringList confidence;
-    QStringList answerResponses;
-    QStringList selfCritique;
-    QStringList notes;
+    QList<TextStore::Span> responses;
+    QList<TextStore::Span> confidence;
+    QList<TextStore::Span> answerResponses;
+    QList<TextStore::Span> selfCritique;
+    QList<TextStore::Span> notes;
 };
 
 // What a run holds at one question, for the class's statistics.
@@ -81,11 +82,30 @@ struct RunSummary
     int previousSecond = -1;
 };
 
+// Problems of one kind in one file beyond those held: how many, and the first of them.
+struct UnlistedProblems
+{
+    Problem first;
+    qint64 count = 0;
+};
+
+// Notices of one kind (what they say without what they quote) in one file.
+struct NoticeCount
+{
+    QString file;
+    QString kind;
+    qint64 count = 0;
+};
+
 // The class's runs and problems, fed by the parser file by file. Holds one summary per run
-// and, for the HTML page only, what was typed.
+// and, for the HTML page only, what was typed (in its store, bounded in memory). Of each kind
+// of problem in each file it holds the first `heldOfKind`, and counts the rest: a file of a
+// million broken lines costs no more than one of a hundred.
 class Gradebook
 {
 public:
+    static constexpr int heldOfKind = 100;
+
     Gradebook(const QuestionIndex &index, bool keepDetails);
 
     void beginFile(const QString &path);
@@ -99,9 +119,15 @@ public:
     const RunSummary &currentRun() const { return runs_.back(); }
     const QList<RunSummary> &runs() const { return runs_; }
     const QList<Problem> &problems() const { return problems_; }
+    // In the order the first of each was met.
+    const QList<UnlistedProblems> &unlisted() const { return unlisted_; }
+    const QList<NoticeCount> &noticeCounts() const { return noticeCounts_; }
     bool hasProblems() const;
 
     CalibrationGrid classCalibration() const;
+
+    // The texts of the runs' details.
+    const TextStore &texts() const { return texts_; }
 
 private:
     RunSummary &newRun();
@@ -109,6 +135,8 @@ private:
     void checkSameRun(const Run &run);
     void markQuestion(RunSummary &run, const Record &record);
     void keepDetail(RunSummary &run, const Record &record);
+    bool holds(const Problem &problem);
+    void countNotice(const Problem &problem);
 
     const QuestionIndex &index_;
     bool keepDetails_;
@@ -117,6 +145,12 @@ private:
     bool runInFile_ = false;
     QList<RunSummary> runs_;
     QList<Problem> problems_;
+    QHash<QString, int> heldOfKind_;          // file + kind -> problems of it held
+    QHash<QString, qsizetype> unlistedIndex_; // file + kind -> its entry in unlisted_
+    QList<UnlistedProblems> unlisted_;
+    QHash<QString, qsizetype> noticeIndex_; // file + kind -> its entry in noticeCounts_
+    QList<NoticeCount> noticeCounts_;
+    TextStore texts_;
     QHash<QString, qsizetype> seenRuns_;   // valid code line -> the run it was first seen in
     QHash<QString, qsizetype> seenOfKind_; // kind + valid code line -> the same
 };

@@ -6,6 +6,8 @@
 #include "report/questionindex.h"
 #include "report/runtable.h"
 
+#include <QFileDevice>
+#include <QIODevice>
 #include <QMap>
 
 #include <algorithm>
@@ -28,11 +30,76 @@ const QString style = QStringLiteral(
     "td.unfinished{background:#fff8c4}td.missing{background:#f8d7d7}"
     "#contents ul{display:flex;flex-wrap:wrap;gap:0 1.5em;padding:0;list-style:none}");
 
+QString openTag(const QString &tag, const QString &cls)
+{
+    return cls.isEmpty() ? QStringLiteral("<%1>").arg(tag)
+                         : QStringLiteral("<%1 class=\"%2\">").arg(tag, cls);
+}
+
 QString cell(const QString &tag, const QString &text, const QString &cls = {})
 {
-    const QString attribute = cls.isEmpty() ? QString() : QStringLiteral(" class=\"%1\"").arg(cls);
-    return QStringLiteral("<%1%2>%3</%1>").arg(tag, attribute, escaped(text));
+    return openTag(tag, cls) + escaped(text) + QStringLiteral("</%1>").arg(tag);
 }
+
+// A page as it is written: HTML goes out as it is made, in pieces of some kilobytes, and a
+// text from the book's store is escaped a piece at a time.
+class PageOut
+{
+public:
+    explicit PageOut(QIODevice &device)
+        : device_(device)
+    {}
+    PageOut(const PageOut &) = delete;
+    PageOut &operator=(const PageOut &) = delete;
+
+    PageOut &operator<<(const QString &html)
+    {
+        buffer_ += html.toUtf8();
+        if (buffer_.size() >= flushSize)
+            flush();
+        return *this;
+    }
+
+    // The texts, each escaped, with `separator` between them, as the content of one element.
+    void cell(const QString &tag, const TextStore &store, const QList<TextStore::Span> &texts,
+              const QString &separator, const QString &cls = {})
+    {
+        *this << openTag(tag, cls);
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            if (i > 0)
+                *this << separator;
+            if (!store.read(texts[i], [this](QStringView piece) { *this << escaped(piece); }))
+                fail(store.error());
+        }
+        *this << QStringLiteral("</%1>").arg(tag);
+    }
+
+    // Empty when every byte went out, otherwise the reason.
+    QString finish()
+    {
+        flush();
+        return error_;
+    }
+
+private:
+    static constexpr qsizetype flushSize = 64 * 1024;
+
+    void flush()
+    {
+        if (device_.write(buffer_) != buffer_.size())
+            fail(device_.errorString());
+        buffer_.clear();
+    }
+    void fail(const QString &reason)
+    {
+        if (error_.isEmpty())
+            error_ = reason.isEmpty() ? QStringLiteral("the page could not be written") : reason;
+    }
+
+    QIODevice &device_;
+    QByteArray buffer_;
+    QString error_;
+};
 
 // Shade from white (no answers) to a full blue for the fullest cell.
 QString shade(int count, int most)
@@ -140,28 +207,31 @@ QString minutesSvg(const QString &id, const QMap<QPair<int, int>, int> &seconds)
     return svg;
 }
 
-QString questionTable(const RunSummary &run, const QuestionIndex &index)
+void questionTable(PageOut &out, const RunSummary &run, const QuestionIndex &index,
+                   const TextStore &texts)
 {
-    QString html = QStringLiteral("<table class=\"questions\"><tr><th>question</th><th>response"
-                                  "</th><th>confidence</th><th>response to the worked answer"
-                                  "</th><th>self-critique</th><th>notes</th></tr>");
+    out << QStringLiteral("<table class=\"questions\"><tr><th>question</th><th>response"
+                          "</th><th>confidence</th><th>response to the worked answer"
+                          "</th><th>self-critique</th><th>notes</th></tr>");
+    const QString paragraphs = QStringLiteral("\n\n");
+    const QString list = QStringLiteral(", ");
+    const QString td = QStringLiteral("td");
+    const QString typed = QStringLiteral("typed");
     for (auto it = run.details.constBegin(); it != run.details.constEnd(); ++it) {
         const QuestionDetail &detail = it.value();
         const QString prompt =
             it.key() > 0
                 ? QStringLiteral("%1. %2").arg(it.key()).arg(index.prompt(run.assignment, it.key()))
                 : QStringLiteral("(before the first question)");
-        html +=
-            QStringLiteral("<tr>") + cell(QStringLiteral("td"), prompt) +
-            cell(QStringLiteral("td"), detail.responses.join(u"\n\n"), QStringLiteral("typed")) +
-            cell(QStringLiteral("td"), detail.confidence.join(u", ")) +
-            cell(QStringLiteral("td"), detail.answerResponses.join(u"\n\n"),
-                 QStringLiteral("typed")) +
-            cell(QStringLiteral("td"), detail.selfCritique.join(u", ")) +
-            cell(QStringLiteral("td"), detail.notes.join(u"\n\n"), QStringLiteral("typed")) +
-            QStringLiteral("</tr>");
+        out << QStringLiteral("<tr>") + cell(td, prompt);
+        out.cell(td, texts, detail.responses, paragraphs, typed);
+        out.cell(td, texts, detail.confidence, list);
+        out.cell(td, texts, detail.answerResponses, paragraphs, typed);
+        out.cell(td, texts, detail.selfCritique, list);
+        out.cell(td, texts, detail.notes, paragraphs, typed);
+        out << QStringLiteral("</tr>");
     }
-    return html + QStringLiteral("</table>");
+    out << QStringLiteral("</table>");
 }
 
 // The page's head: no script may run and nothing may load, whatever a file holds.
@@ -180,8 +250,35 @@ struct PageParts
     const Gradebook &book;
     const QuestionIndex &index;
     const Class &group;
-    const WritePage &write;
+    const Folder &folder;
 };
+
+// A page of the folder, by its name there: the reason when it was not written whole, or empty.
+struct Written
+{
+    QString path;
+    QString reason;
+};
+
+template<typename Make>
+Written writePage(const PageParts &parts, const QString &name, Make make)
+{
+    const std::unique_ptr<QFileDevice> file = parts.folder.open(name);
+    if (!file->isOpen())
+        return {file->fileName(), file->errorString()};
+    PageOut out(*file);
+    make(out);
+    QString reason = out.finish();
+    if (!file->flush() && reason.isEmpty())
+        reason = file->errorString();
+    return {file->fileName(), reason};
+}
+
+void tell(const PageParts &parts, const Written &written)
+{
+    if (!written.reason.isEmpty())
+        parts.folder.failed(written.path, written.reason);
+}
 
 QString link(const QString &target, const QString &text)
 {
@@ -254,7 +351,7 @@ QString matrixSection(const PageParts &parts)
     html += QStringLiteral("</tr>\n");
     const QList<QStringList> rows = classsummary::matrixRows(matrix);
     for (qsizetype r = 0; r < rows.size(); ++r) {
-        const auto found = number.constFind(Roster::key(rows[r].first()));
+        const auto found = number.constFind(Roster::key(matrix.foundAs.value(r)));
         html += QStringLiteral("<tr><td>") +
                 (found == number.constEnd()
                      ? escaped(rows[r].first())
@@ -345,9 +442,12 @@ QString runsSection(const PageParts &parts)
         std::stable_sort(byColumn.begin(), byColumn.end(),
                          [&](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
         const QString title = QStringLiteral("Runs by %1").arg(runtable::headers()[c]);
-        parts.write(QStringLiteral("runs-by-%1.html").arg(c + 1),
-                    head(title) + cell(QStringLiteral("h1"), title) + backLink(parts) +
-                        runTable(rows, byColumn, QString()) + QStringLiteral("</body></html>\n"));
+        tell(parts,
+             writePage(parts, QStringLiteral("runs-by-%1.html").arg(c + 1), [&](PageOut &out) {
+                 out << head(title) + cell(QStringLiteral("h1"), title) + backLink(parts) +
+                            runTable(rows, byColumn, QString()) +
+                            QStringLiteral("</body></html>\n");
+             }));
     }
     QString html = QStringLiteral("<section id=\"runs\"><h2>Runs</h2>\n");
     if (sorted)
@@ -356,41 +456,38 @@ QString runsSection(const PageParts &parts)
            QStringLiteral("</section>\n");
 }
 
-// Problems in full; notes about the files (conversions, ratings kept as typed) counted per
-// file and kind.
+// Problems in full (those of a kind beyond the book's held counted); notes about the files
+// (conversions, ratings kept as typed) counted per file and kind.
 QString problemsSection(const Gradebook &book)
 {
     QString problems;
-    QHash<QString, qsizetype> kinds;
-    QList<QPair<QString, int>> notices;
     for (const Problem &problem : book.problems()) {
         const QString where =
             problem.line > 0 ? QStringLiteral("%1, line %2: ").arg(problem.file).arg(problem.line)
                              : problem.file + QStringLiteral(": ");
-        if (!problem.notice) {
+        if (!problem.notice)
             problems += cell(QStringLiteral("li"), where + problem.text, QStringLiteral("problem"));
-            continue;
-        }
-        const QString key =
-            problem.file + QStringLiteral(": ") + classsummary::noticeKind(problem.text);
-        auto found = kinds.constFind(key);
-        if (found == kinds.constEnd()) {
-            found = kinds.insert(key, notices.size());
-            notices.append({key, 0});
-        }
-        ++notices[*found].second;
+    }
+    for (const UnlistedProblems &unlisted : book.unlisted()) {
+        if (!unlisted.first.notice)
+            problems += cell(QStringLiteral("li"),
+                             unlisted.first.file + QStringLiteral(": ") +
+                                 classsummary::unlistedText(unlisted),
+                             QStringLiteral("problem"));
     }
     QString html = QStringLiteral("<section id=\"problems\"><h2>Problems</h2>\n<ul "
                                   "id=\"problem-list\">") +
                    (problems.isEmpty() ? QStringLiteral("<li>none</li>") : problems) +
                    QStringLiteral("</ul>\n");
-    if (!notices.isEmpty()) {
+    if (!book.noticeCounts().isEmpty()) {
         html += QStringLiteral("<details><summary>Notes about the files (line ends, encodings, "
                                "ratings kept as typed), counted per file and kind</summary><ul "
                                "id=\"notices\">");
-        for (const auto &[key, count] : std::as_const(notices))
-            html += cell(QStringLiteral("li"), QStringLiteral("%1 × %2").arg(count).arg(key),
-                         QStringLiteral("notice"));
+        for (const NoticeCount &notices : book.noticeCounts())
+            html += cell(
+                QStringLiteral("li"),
+                QStringLiteral("%1 × %2: %3").arg(notices.count).arg(notices.file, notices.kind),
+                QStringLiteral("notice"));
         html += QStringLiteral("</ul></details>\n");
     }
     return html + QStringLiteral("</section>\n");
@@ -435,25 +532,15 @@ QString questionsSection(const QList<QuestionStatistics> &statistics)
 }
 
 // One student's pictures and, run by run, what was typed and rated.
-QString studentBody(const Gradebook &book, const QuestionIndex &index,
-                    const QList<qsizetype> &runIndexes, qsizetype s)
+void studentBody(PageOut &out, const Gradebook &book, const QuestionIndex &index,
+                 const QList<qsizetype> &runIndexes, qsizetype s)
 {
     CalibrationGrid grid{};
     QMap<QPair<int, int>, int> seconds;
-    QString runs;
     for (const qsizetype r : runIndexes) {
         const RunSummary &run = book.runs()[r];
-        const QString headLine = index.headLine(run.assignment);
-        const QString title =
-            QStringLiteral("Assignment %1, %2 file, %3")
-                .arg(headLine.isEmpty() ? run.assignmentText : headLine, run.name.kindText(),
-                     run.date.isEmpty() ? QStringLiteral("no date") : run.date);
-        runs += cell(QStringLiteral("h3"), title) + u'\n';
-        if (!book.counted(run)) {
-            runs += cell(QStringLiteral("p"), QStringLiteral("The same run as in %1, shown there.")
-                                                  .arg(book.runs()[run.sameAs].file));
+        if (!book.counted(run))
             continue;
-        }
         for (std::size_t c = 0; c < 4; ++c) {
             for (std::size_t k = 0; k < 4; ++k)
                 grid[c][k] += run.calibration[c][k];
@@ -461,29 +548,47 @@ QString studentBody(const Gradebook &book, const QuestionIndex &index,
         for (auto it = run.secondsPerQuestion.constBegin(); it != run.secondsPerQuestion.constEnd();
              ++it)
             seconds[{run.assignment, it.key()}] += it.value();
-        runs += questionTable(run, index) + u'\n';
     }
-    return QStringLiteral("<div class=\"pictures\">") +
-           calibrationSvg(QStringLiteral("calibration-student-%1").arg(s + 1), grid) +
-           minutesSvg(QStringLiteral("minutes-student-%1").arg(s + 1), seconds) +
-           QStringLiteral("</div>\n") + runs;
+    out << QStringLiteral("<div class=\"pictures\">") +
+               calibrationSvg(QStringLiteral("calibration-student-%1").arg(s + 1), grid) +
+               minutesSvg(QStringLiteral("minutes-student-%1").arg(s + 1), seconds) +
+               QStringLiteral("</div>\n");
+    for (const qsizetype r : runIndexes) {
+        const RunSummary &run = book.runs()[r];
+        const QString headLine = index.headLine(run.assignment);
+        const QString title =
+            QStringLiteral("Assignment %1, %2 file, %3")
+                .arg(headLine.isEmpty() ? run.assignmentText : headLine, run.name.kindText(),
+                     run.date.isEmpty() ? QStringLiteral("no date") : run.date);
+        out << cell(QStringLiteral("h3"), title) + u'\n';
+        if (!book.counted(run)) {
+            out << cell(QStringLiteral("p"), QStringLiteral("The same run as in %1, shown there.")
+                                                 .arg(book.runs()[run.sameAs].file));
+            continue;
+        }
+        questionTable(out, run, index, book.texts());
+        out << QStringLiteral("\n");
+    }
 }
 
-// A student's own page, for a large class.
-QString studentPage(const PageParts &parts, const Students &students, qsizetype s)
+// A student's own page, for a large class, written to its file by the thread that makes it.
+Written studentPage(const PageParts &parts, const Students &students, qsizetype s)
 {
-    QString page =
-        head(students.names[s]) + cell(QStringLiteral("h1"), students.names[s]) + backLink(parts);
-    if (parts.group.readStudent) {
-        // Read again for this student alone, so that the class's texts are never all held.
-        const std::unique_ptr<Gradebook> own = parts.group.readStudent(students.names[s]);
-        QList<qsizetype> all(own->runs().size());
-        std::iota(all.begin(), all.end(), 0);
-        page += studentBody(*own, parts.index, all, s);
-    } else {
-        page += studentBody(parts.book, parts.index, students.runs[s], s);
-    }
-    return page + QStringLiteral("</body></html>\n");
+    const QString name = studentTarget(parts, s, students.names.size()).section(u'/', 1);
+    return writePage(parts, name, [&](PageOut &out) {
+        out << head(students.names[s]) + cell(QStringLiteral("h1"), students.names[s]) +
+                   backLink(parts);
+        if (parts.group.readStudent) {
+            // Read again for this student alone, so that the class's texts are never all held.
+            const std::unique_ptr<Gradebook> own = parts.group.readStudent(students.names[s]);
+            QList<qsizetype> all(own->runs().size());
+            std::iota(all.begin(), all.end(), 0);
+            studentBody(out, *own, parts.index, all, s);
+        } else {
+            studentBody(out, parts.book, parts.index, students.runs[s], s);
+        }
+        out << QStringLiteral("</body></html>\n");
+    });
 }
 
 // A line per student for a large class, linking to the student's own page.
@@ -500,35 +605,38 @@ QString studentSummary(const PageParts &parts, const Students &students, qsizety
            QStringLiteral("</td><td>%1</td><td>%2</td></tr>\n").arg(counted).arg(records);
 }
 
-// The students' own pages are made a few ahead on the other cores, and written in order.
+// The students' own pages are made a few ahead on the other cores, each written as it is made:
+// what is handed over is only whether it was written.
 QString studentList(const PageParts &parts, const Students &students)
 {
     QString html = QStringLiteral("<table id=\"student-list\"><tr><th>student</th><th>runs</th>"
                                   "<th>records</th></tr>\n");
     const qsizetype count = students.names.size();
-    OrderedWork<QString> pages(
+    OrderedWork<Written> pages(
         count, [&](qsizetype s) { return studentPage(parts, students, s); }, workerThreads(),
         workWindow());
     for (qsizetype s = 0; s < count; ++s) {
-        parts.write(studentTarget(parts, s, count).section(u'/', 1), pages.take(s));
+        tell(parts, pages.take(s));
         html += studentSummary(parts, students, s);
     }
     return html + QStringLiteral("</table>\n");
 }
 
-QString studentsSection(const PageParts &parts)
+void studentsSection(PageOut &out, const PageParts &parts)
 {
     const Students students(parts.book);
-    QString html = QStringLiteral("<section id=\"students\"><h2>Students</h2>\n");
-    if (separatePages(parts, students.names.size()))
-        return html + studentList(parts, students) + QStringLiteral("</section>\n");
-    for (qsizetype s = 0; s < students.names.size(); ++s) {
-        html += QStringLiteral("<h2 id=\"student-%1\">%2</h2>\n")
-                    .arg(s + 1)
-                    .arg(escaped(students.names[s]));
-        html += studentBody(parts.book, parts.index, students.runs[s], s);
+    out << QStringLiteral("<section id=\"students\"><h2>Students</h2>\n");
+    if (separatePages(parts, students.names.size())) {
+        out << studentList(parts, students) + QStringLiteral("</section>\n");
+        return;
     }
-    return html + QStringLiteral("</section>\n");
+    for (qsizetype s = 0; s < students.names.size(); ++s) {
+        out << QStringLiteral("<h2 id=\"student-%1\">%2</h2>\n")
+                   .arg(s + 1)
+                   .arg(escaped(students.names[s]));
+        studentBody(out, parts.book, parts.index, students.runs[s], s);
+    }
+    out << QStringLiteral("</section>\n");
 }
 
 } // namespace
@@ -566,15 +674,18 @@ QString escaped(QStringView text)
 }
 
 QString page(const Gradebook &book, const QuestionIndex &index, const Class &group,
-             const WritePage &write)
+             QIODevice &device, const Folder &folder)
 {
-    const PageParts parts{book, index, group, write};
-    QString html = head(QStringLiteral("Bexlorin report"));
-    html += QStringLiteral("<h1>Bexlorin report</h1>\n") + contents();
-    html += matrixSection(parts) + runsSection(parts) + problemsSection(book);
-    html += calibrationSection(book) + questionsSection(group.statistics);
-    html += studentsSection(parts);
-    return html + QStringLiteral("</body></html>\n");
+    const PageParts parts{book, index, group, folder};
+    PageOut out(device);
+    out << head(QStringLiteral("Bexlorin report"));
+    out << QStringLiteral("<h1>Bexlorin report</h1>\n") + contents();
+    out << matrixSection(parts);
+    out << runsSection(parts);
+    out << problemsSection(book) + calibrationSection(book) + questionsSection(group.statistics);
+    studentsSection(out, parts);
+    out << QStringLiteral("</body></html>\n");
+    return out.finish();
 }
 
 } // namespace report::htmlreport

@@ -8,6 +8,9 @@
 #include <functional>
 #include <memory>
 
+class QFileDevice;
+class QIODevice;
+
 namespace report {
 
 class Gradebook;
@@ -17,7 +20,9 @@ class QuestionIndex;
 // table, the problems, the class's calibration and statistics per question, and per student
 // the pictures and what was typed and rated at each question. No scripts and nothing loaded
 // from elsewhere; pictures are inline SVG. Beside it, in a folder of its own, the run table
-// sorted by each column and, for a large class, one page per student.
+// sorted by each column and, for a large class, one page per student. Every page is written
+// as it is made, what was typed read from where the book keeps it a piece at a time: no page
+// is ever held whole, however much a student typed.
 namespace htmlreport {
 
 struct Class
@@ -31,17 +36,25 @@ struct Class
     QString folder;
     QString pageName;
     // When set, a student's page is made from their files read again on their own (the
-    // class's book then holds no texts). Pages are made on several threads at once: it must
-    // be safe to call from any of them.
+    // class's book then holds no texts). Pages are made on several threads at once, each
+    // written to its file by the thread that makes it: this must be safe to call from any.
     std::function<std::unique_ptr<Gradebook>(const QString &student)> readStudent;
 };
 
-// Writes one page of the folder, by its name in the folder; false when it cannot.
-using WritePage = std::function<bool(const QString &name, const QString &html)>;
+// The folder's pages: `open` opens one for writing by its name in the folder (from any
+// thread; a file that could not be opened comes back closed, with its reason), and `failed`
+// is told, on the thread that writes the main page and in the order of the pages, of each that
+// could not be written whole.
+struct Folder
+{
+    std::function<std::unique_ptr<QFileDevice>(const QString &name)> open;
+    std::function<void(const QString &path, const QString &reason)> failed;
+};
 
-// The main page; the other pages go through `write`.
-QString page(const Gradebook &book, const QuestionIndex &index, const Class &group,
-             const WritePage &write);
+// Writes the main page to `out` and the other pages to `folder`. Empty when the main page
+// was written whole, otherwise the reason.
+QString page(const Gradebook &book, const QuestionIndex &index, const Class &group, QIODevice &out,
+             const Folder &folder);
 
 QString escaped(QStringView text);
 

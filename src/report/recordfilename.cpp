@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "report/recordfilename.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -9,39 +10,54 @@ namespace report {
 namespace {
 
 // A browser or mail program saving an attachment a second time names it "name (1).txt" or
-// "name-1.txt": the same student.
-QString withoutCopyMark(const QString &student)
+// "name-1.txt", and Canvas names a resubmission so: the same student.
+QString withoutCopyMark(const QString &student, int *number)
 {
-    static const QRegularExpression mark(QStringLiteral("(?: ?\\(\\d{1,3}\\)|-\\d{1,3})$"));
-    QString name = student;
-    name.remove(mark);
-    return name.isEmpty() ? student : name.trimmed();
+    static const QRegularExpression mark(QStringLiteral("(?: ?\\((\\d{1,3})\\)|-(\\d{1,3}))$"));
+    const auto match = mark.match(student);
+    if (!match.hasMatch() || match.capturedStart() == 0)
+        return student;
+    *number = (match.hasCaptured(1) ? match.captured(1) : match.captured(2)).toInt();
+    return student.left(match.capturedStart()).trimmed();
+}
+
+// Where the program's own name begins, whatever a course site put before it: at the start or
+// after a "_" or blank that ends the site's part.
+const QRegularExpression &programPart()
+{
+    static const QRegularExpression part(
+        QStringLiteral("(?:^|(?<=[_ ]))(?:send_(\\d\\d)(\\d\\d)|(masterFile|notes)_)(.*)\\.txt$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return part;
 }
 
 } // namespace
 
 RecordFileName RecordFileName::of(const QString &path)
 {
-    static const QRegularExpression send(QStringLiteral("^send_(\\d\\d)(\\d\\d)(.*)\\.txt$"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression other(QStringLiteral("^(masterFile|notes)_(.*)\\.txt$"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    const QString name = QFileInfo(path).fileName();
+    const QFileInfo info(path);
+    const QString name = info.fileName();
     RecordFileName parsed;
-    if (const auto match = send.match(name); match.hasMatch()) {
-        parsed.kind = RecordParser::FileKind::Send;
-        parsed.monthDay = match.captured(1) + u'-' + match.captured(2);
-        parsed.student = match.captured(3);
-    } else if (const auto match = other.match(name); match.hasMatch()) {
-        parsed.kind = match.captured(1).compare(u"notes", Qt::CaseInsensitive) == 0
-                          ? RecordParser::FileKind::Notes
-                          : RecordParser::FileKind::Master;
-        parsed.student = match.captured(2);
+    if (const auto match = programPart().match(name); match.hasMatch()) {
+        if (match.hasCaptured(1)) {
+            parsed.kind = RecordParser::FileKind::Send;
+            parsed.monthDay = match.captured(1) + u'-' + match.captured(2);
+        } else {
+            parsed.kind = match.captured(3).compare(u"notes", Qt::CaseInsensitive) == 0
+                              ? RecordParser::FileKind::Notes
+                              : RecordParser::FileKind::Master;
+        }
+        parsed.student = match.captured(4);
+        parsed.written = name.mid(match.capturedStart());
+        const QString prefix = name.left(match.capturedStart());
+        parsed.site = prefix.isEmpty() ? SiteFacts::fromFolder(info.dir().dirName())
+                                       : SiteFacts::fromPrefix(prefix);
     } else {
-        parsed.student = QFileInfo(path).completeBaseName();
+        parsed.student = info.completeBaseName();
+        parsed.written = name;
     }
     parsed.student.replace(u'_', u' ');
-    parsed.student = withoutCopyMark(parsed.student);
+    parsed.student = withoutCopyMark(parsed.student, &parsed.site.resubmission);
     return parsed;
 }
 

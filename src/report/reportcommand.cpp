@@ -2,14 +2,15 @@
 #include "report/reportcommand.h"
 
 #include "bank/assignmentcontent.h"
-#include "platform/inputfiles.h"
 #include "report/csvwriter.h"
 #include "report/gradebook.h"
 #include "report/htmlreport.h"
+#include "report/inputs/inputlist.h"
 #include "report/orderedwork.h"
 #include "report/questionindex.h"
 #include "report/recordfilename.h"
 #include "report/recordparser.h"
+#include "report/roster/gradesfile.h"
 #include "report/runtable.h"
 #include "report/terminaltext.h"
 #include "report/workbookwriter.h"
@@ -32,12 +33,6 @@
 namespace report::reportcommand {
 
 namespace {
-
-namespace inputfiles = platform::inputfiles;
-
-// What the drill program names its record files; an entry of a folder that starts so is a
-// record file, whatever else its name holds or however it is encoded.
-const QList<QByteArray> recordPrefixes{"send_", "masterFile_", "notes_"};
 
 void say(QTextStream &err, const QString &text)
 {
@@ -64,120 +59,9 @@ Problem inputProblem(const QString &path, const QString &reason)
     return problem;
 }
 
-// The files to read and every input that cannot be read, with the system's reason.
-struct Inputs
-{
-    QStringList files;
-    QStringList canonicals; // of the files, to tell outputs that would overwrite them
-    QStringList folders;    // canonical
-    QList<Problem> problems;
-    QList<Problem> notices;
-};
-
-bool isNotesFile(const QString &path)
-{
-    return QFileInfo(path).fileName().startsWith(u"notes_", Qt::CaseInsensitive);
-}
-
-// By name, an attachment saved again ("name (1).txt") right after the first one, so that
-// notes about the copy name the copy.
-void sortForReading(QList<inputfiles::Entry> &entries)
-{
-    static const QRegularExpression copyMark(
-        QStringLiteral("(?: ?\\(\\d{1,3}\\)|-\\d{1,3})(\\.txt)$"),
-        QRegularExpression::CaseInsensitiveOption);
-    const auto key = [](const QString &name) {
-        QString plain = name;
-        plain.replace(copyMark, QStringLiteral("\\1"));
-        return plain + (plain == name ? QStringLiteral("\n0") : QStringLiteral("\n1")) + name;
-    };
-    QList<QPair<QString, inputfiles::Entry>> keyed;
-    keyed.reserve(entries.size());
-    for (const inputfiles::Entry &entry : std::as_const(entries))
-        keyed.append({key(entry.shownName), entry});
-    std::sort(keyed.begin(), keyed.end(),
-              [](const auto &a, const auto &b) { return a.first < b.first; });
-    for (qsizetype i = 0; i < keyed.size(); ++i)
-        entries[i] = keyed[i].second;
-}
-
-void addFolder(const QString &folder, Inputs &inputs)
-{
-    inputs.folders.append(QFileInfo(folder).canonicalFilePath());
-    QList<inputfiles::Entry> entries;
-    QString reason;
-    if (!inputfiles::entriesStartingWith(folder, recordPrefixes, &entries, &reason)) {
-        inputs.problems.append(
-            inputProblem(folder, QStringLiteral("the folder cannot be listed: %1").arg(reason)));
-        return;
-    }
-    if (entries.isEmpty()) {
-        inputs.problems.append(inputProblem(
-            folder, QStringLiteral("the folder holds no send_*, masterFile_* or notes_* file")));
-        return;
-    }
-    sortForReading(entries);
-    for (const inputfiles::Entry &entry : std::as_const(entries)) {
-        if (!entry.nameValid) {
-            inputs.problems.append(inputProblem(
-                QDir(folder).filePath(entry.shownName),
-                QStringLiteral("the name is not valid in the system's encoding (UTF-8), so the "
-                               "file cannot be opened by its name: rename it to read it")));
-            continue;
-        }
-        const inputfiles::Inspection inspection = inputfiles::inspect(entry.path);
-        if (inspection.kind != inputfiles::Kind::RegularFile) {
-            inputs.problems.append(
-                inputProblem(entry.path, inspection.kind == inputfiles::Kind::Folder
-                                             ? QStringLiteral("is a folder, not a record file")
-                                             : inspection.reason));
-        } else if (isNotesFile(entry.path)) {
-            // Its notes are in the send and master files as well; read, they would count twice.
-            Problem notice{entry.path, 0,
-                           QStringLiteral("a notes file: not read, its notes are also in the "
-                                          "send and master files (name it to read it)"),
-                           true};
-            inputs.notices.append(notice);
-        } else {
-            inputs.files.append(entry.path);
-        }
-    }
-}
-
-void addInput(const QString &input, Inputs &inputs)
-{
-    const inputfiles::Inspection inspection = inputfiles::inspect(input);
-    if (inspection.kind == inputfiles::Kind::Folder)
-        addFolder(input, inputs);
-    else if (inspection.kind == inputfiles::Kind::RegularFile)
-        inputs.files.append(input);
-    else
-        inputs.problems.append(inputProblem(input, inspection.reason));
-}
-
-Inputs gatherInputs(const QStringList &named)
-{
-    Inputs inputs;
-    for (const QString &input : named)
-        addInput(input, inputs);
-    // A file named twice (itself and through its folder) is read once.
-    QStringList once;
-    QSet<QString> seen;
-    for (const QString &file : std::as_const(inputs.files)) {
-        const QString canonical = QFileInfo(file).canonicalFilePath();
-        if (!seen.contains(canonical)) {
-            seen.insert(canonical);
-            once.append(file);
-            inputs.canonicals.append(canonical);
-        }
-    }
-    inputs.files = once;
-    return inputs;
-}
-
 // The same output named twice, an output that is an input, or one that the next reading of
 // an input folder would take for a record file.
-QString outputError(const QStringList &outputs, const Inputs &inputs)
+QString outputError(const QStringList &outputs, const inputs::InputList &inputs)
 {
     QSet<QString> named;
     for (const QString &output : outputs) {
@@ -186,14 +70,15 @@ QString outputError(const QStringList &outputs, const Inputs &inputs)
         if (named.contains(absolute))
             return QStringLiteral("%1 is named as two outputs").arg(shown(output));
         named.insert(absolute);
-        if (inputs.canonicals.contains(info.canonicalFilePath()))
+        if (inputs.reads(info.canonicalFilePath()))
             return QStringLiteral("%1 is one of the record files read").arg(shown(output));
-        const bool recordName = std::any_of(
-            recordPrefixes.begin(), recordPrefixes.end(), [&](const QByteArray &prefix) {
-                return info.fileName().startsWith(QLatin1String(prefix), Qt::CaseInsensitive);
-            });
-        if (recordName &&
-            inputs.folders.contains(QFileInfo(info.absolutePath()).canonicalFilePath()))
+        // Also one not read this time: a record file only ever grows.
+        if (info.exists() && RecordFileName::of(output).isRecordFile())
+            return QStringLiteral("%1 is a record file, which the reader never writes over")
+                .arg(shown(output));
+        const bool recordName = inputs::InputList::isRecordFileName(info.fileName()) ||
+                                info.fileName().endsWith(u".zip", Qt::CaseInsensitive);
+        if (recordName && inputs.searches(QFileInfo(info.absolutePath()).canonicalFilePath()))
             return QStringLiteral("%1 would be read as a record file the next time its folder is "
                                   "read: choose another name or folder")
                 .arg(shown(output));
@@ -268,25 +153,30 @@ bool finishRowOutputs(const Outputs &outputs, RowOutputs &rows, QTextStream &err
 
 // Reads one record file, handing on what it finds; false, with nothing read, when the file is
 // larger than `sizeLimit` (when one is given).
-bool readFile(const QString &path, const RecordFileName &name, const QuestionIndex &index,
+bool readFile(const inputs::Input &input, const QuestionIndex &index,
               const RecordParser::Handlers &handlers, bool keepText, qint64 sizeLimit = -1)
 {
-    QFile file(path);
-    if (const QString reason = inputfiles::openForReading(path, file); !reason.isEmpty()) {
-        handlers.problem(inputProblem(path, reason));
+    QString reason;
+    const std::unique_ptr<QIODevice> file = inputs::InputList::open(input, &reason);
+    if (!file) {
+        handlers.problem(inputProblem(input.path, reason));
         return true;
     }
-    if (file.size() == 0) {
+    if (file->size() == 0) {
         handlers.problem(inputProblem(
-            path, QStringLiteral("the file is empty: a record file holds at least an opening "
-                                 "block")));
+            input.path, QStringLiteral("the file is empty: a record file holds at least an "
+                                       "opening block")));
         return true;
     }
-    if (sizeLimit >= 0 && file.size() > sizeLimit)
+    if (sizeLimit >= 0 && file->size() > sizeLimit)
         return false;
-    RecordParser parser(file, path, name.kind, index, name.monthDay);
+    RecordParser parser(*file, input.path, input.name.kind, index, input.name.monthDay);
     parser.setKeepText(keepText);
     parser.parse(handlers);
+    // An archive's entry that could not be inflated whole was not read: as an unreadable file.
+    if (input.archive && parser.source().readFailed())
+        handlers.problem(inputProblem(
+            input.path, QStringLiteral("not read whole: %1").arg(parser.source().readError())));
     return true;
 }
 
@@ -295,22 +185,32 @@ struct FileReading
 {
     bool tooLargeToHold = false; // then read when its turn comes, record by record
     std::vector<std::variant<Run, Record, Problem>> found;
+    qint64 bytes = 0; // about what it holds
+
+    void add(std::variant<Run, Record, Problem> &&item)
+    {
+        bytes += qint64(sizeof item);
+        if (const Record *record = std::get_if<Record>(&item))
+            bytes += 2 * (record->response.size() + record->recordedLine.size() +
+                          record->ratingTyped.size());
+        found.push_back(std::move(item));
+    }
 };
+
+// What the files read ahead hold at most, beyond the one each worker is reading.
+constexpr qint64 heldAheadBytes = 16 * 1024 * 1024;
 
 // A file above this is not read ahead: all its records would be held until its turn.
 constexpr qint64 heldFileLimit = 1024 * 1024;
 
-FileReading readAhead(const QString &path, const RecordFileName &name, const QuestionIndex &index,
-                      bool keepText)
+FileReading readAhead(const inputs::Input &input, const QuestionIndex &index, bool keepText)
 {
     FileReading reading;
     RecordParser::Handlers held;
-    held.run = [&](const Run &run) { reading.found.emplace_back(run); };
-    held.record = [&](const Run &, Record &&record) {
-        reading.found.emplace_back(std::move(record));
-    };
-    held.problem = [&](const Problem &problem) { reading.found.emplace_back(problem); };
-    reading.tooLargeToHold = !readFile(path, name, index, held, keepText, heldFileLimit);
+    held.run = [&](const Run &run) { reading.add(run); };
+    held.record = [&](const Run &, Record &&record) { reading.add(std::move(record)); };
+    held.problem = [&](const Problem &problem) { reading.add(problem); };
+    reading.tooLargeToHold = !readFile(input, index, held, keepText, heldFileLimit);
     return reading;
 }
 
@@ -331,62 +231,49 @@ void handOn(FileReading &reading, const RecordParser::Handlers &handlers)
 
 // Every file in order, parsed ahead on the other cores: what is handed on, and in which order,
 // is the same as when they are read one after the other.
-void readFiles(const QStringList &files, const QuestionIndex &index, Gradebook &book,
+void readFiles(const QList<inputs::Input> &files, const QuestionIndex &index, Gradebook &book,
                const RecordParser::Handlers &handlers, bool keepText)
 {
-    QList<RecordFileName> names;
-    names.reserve(files.size());
-    for (const QString &path : files)
-        names.append(RecordFileName::of(path));
     OrderedWork<FileReading> ahead(
-        files.size(), [&](qsizetype i) { return readAhead(files[i], names[i], index, keepText); },
-        workerThreads(), workWindow());
+        files.size(), [&](qsizetype i) { return readAhead(files[i], index, keepText); },
+        workerThreads(), workWindow(), [](const FileReading &reading) { return reading.bytes; },
+        heldAheadBytes);
     for (qsizetype i = 0; i < files.size(); ++i) {
-        book.beginFile(files[i]);
+        book.beginFile(files[i].path);
         FileReading reading = ahead.take(i);
         if (reading.tooLargeToHold)
-            readFile(files[i], names[i], index, handlers, keepText);
+            readFile(files[i], index, handlers, keepText);
         else
             handOn(reading, handlers);
     }
 }
 
 // One student's files read on their own, with their texts.
-std::unique_ptr<Gradebook> readStudent(const QStringList &files, const QuestionIndex &index)
+std::unique_ptr<Gradebook> readStudent(const QList<inputs::Input> &files,
+                                       const QuestionIndex &index)
 {
     auto own = std::make_unique<Gradebook>(index, true);
     RecordParser::Handlers handlers;
     handlers.run = [&](const Run &run) { own->addRun(run); };
     handlers.record = [&](const Run &, const Record &record) { own->addRecord(record); };
     handlers.problem = [&](const Problem &problem) { own->addProblem(problem); };
-    for (const QString &path : files) {
-        own->beginFile(path);
-        readFile(path, RecordFileName::of(path), index, handlers, true);
+    for (const inputs::Input &input : files) {
+        own->beginFile(input.path);
+        readFile(input, index, handlers, true);
     }
     return own;
-}
-
-bool writeFile(const QString &path, const QString &text, QTextStream &err)
-{
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        say(err, QStringLiteral("%1: %2").arg(shown(path), file.errorString()));
-        return false;
-    }
-    return true;
 }
 
 using ReadStudent = decltype(htmlreport::Class::readStudent);
 
 // Above the size where each student gets a page of their own, the class's book keeps no typed
 // text: each student's files are read again, alone, for their page.
-ReadStudent studentReader(const QStringList &files, const QuestionIndex &index,
+ReadStudent studentReader(const QList<inputs::Input> &files, const QuestionIndex &index,
                           const Outputs &outputs)
 {
-    QHash<QString, QStringList> byStudent;
-    for (const QString &path : files)
-        byStudent[RecordFileName::of(path).student].append(path);
+    QHash<QString, QList<inputs::Input>> byStudent;
+    for (const inputs::Input &input : files)
+        byStudent[input.name.student].append(input);
     if (outputs.htmlPath.isEmpty() || byStudent.size() <= outputs.studentPagesAbove)
         return {};
     return [byStudent, &index](const QString &student) {
@@ -415,50 +302,69 @@ bool writeHtml(const QString &path, const Gradebook &book, const QuestionIndex &
     // disk that a save file costs for each of a thousand students. Only the names the page
     // gives (student-N.html, runs-by-N.html) are written, never a record file's name.
     bool written = true;
-    const auto write = [&](const QString &name, const QString &html) {
-        QFile file(folder.filePath(name));
-        const QByteArray bytes = html.toUtf8();
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(bytes) != bytes.size()) {
-            say(err, QStringLiteral("%1: %2").arg(shown(file.fileName()), file.errorString()));
-            written = false;
-        }
-        return written;
+    htmlreport::Folder pages;
+    pages.open = [folder](const QString &name) {
+        auto file = std::make_unique<QFile>(folder.filePath(name));
+        file->open(QIODevice::WriteOnly | QIODevice::Truncate);
+        return std::unique_ptr<QFileDevice>(std::move(file));
     };
-    const QString page = htmlreport::page(book, index, group, write);
-    return writeFile(path, page, err) && written;
+    pages.failed = [&](const QString &page, const QString &reason) {
+        say(err, QStringLiteral("%1: %2").arg(shown(page), reason));
+        written = false;
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        say(err, QStringLiteral("%1: %2").arg(shown(path), file.errorString()));
+        return false;
+    }
+    if (const QString error = htmlreport::page(book, index, group, file, pages); !error.isEmpty()) {
+        file.cancelWriting();
+        say(err, QStringLiteral("%1: %2").arg(shown(path), error));
+        return false;
+    }
+    if (!file.commit()) {
+        say(err, QStringLiteral("%1: %2").arg(shown(path), file.errorString()));
+        return false;
+    }
+    return written;
+}
+
+// The roster's notes, and the students its lines cannot tell apart, join the problems (of no
+// run); the roster is written back with the marks when that is asked for.
+bool useRoster(Gradebook &book, const QuestionIndex &index, const Outputs &outputs,
+               QTextStream &err)
+{
+    if (!outputs.roster)
+        return true;
+    const ClassMatrix matrix = ClassMatrix::of(book, outputs.roster, outputs.due);
+    book.beginFile(outputs.roster->path());
+    for (const Problem &problem : outputs.roster->notices() + matrix.problems)
+        book.addProblem(problem);
+    if (outputs.gradesPath.isEmpty())
+        return true;
+    QSaveFile file(outputs.gradesPath);
+    const QByteArray bytes = GradesFile::of(*outputs.roster, matrix, index);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        say(err, QStringLiteral("%1: %2").arg(shown(outputs.gradesPath), file.errorString()));
+        return false;
+    }
+    return true;
 }
 
 // Notices counted per file and kind, in the order they were first met.
-void summariseNotices(const QList<Problem> &problems, QTextStream &err)
+void summariseNotices(const Gradebook &book, QTextStream &err)
 {
-    QHash<QString, qsizetype> index;
-    QList<QPair<QString, int>> counts;
-    for (const Problem &problem : problems) {
-        if (!problem.notice)
-            continue;
-        const QString key =
-            shown(problem.file) + QStringLiteral(": ") + classsummary::noticeKind(problem.text);
-        const auto found = index.constFind(key);
-        if (found == index.constEnd()) {
-            index.insert(key, counts.size());
-            counts.append({key, 1});
-        } else {
-            ++counts[*found].second;
-        }
-    }
-    for (const auto &[key, count] : std::as_const(counts)) {
-        const qsizetype colon = key.indexOf(QStringLiteral(": "));
-        terminaltext::writeLine(err, key.left(colon) + QStringLiteral(": note (%1×): ").arg(count) +
-                                         key.mid(colon + 2));
-    }
-    if (!counts.isEmpty())
+    for (const NoticeCount &notices : book.noticeCounts())
+        terminaltext::writeLine(err, shown(notices.file) +
+                                         QStringLiteral(": note (%1×): ").arg(notices.count) +
+                                         notices.kind);
+    if (!book.noticeCounts().isEmpty())
         terminaltext::writeLine(err, QStringLiteral("(--verbose lists every note with its line)"));
 }
 
-void printProblems(const QList<Problem> &problems, bool verbose, QTextStream &err)
+void printProblems(const Gradebook &book, bool verbose, QTextStream &err)
 {
-    for (const Problem &problem : problems) {
+    for (const Problem &problem : book.problems()) {
         if (problem.notice && !verbose)
             continue;
         terminaltext::writeLine(
@@ -466,8 +372,13 @@ void printProblems(const QList<Problem> &problems, bool verbose, QTextStream &er
                      (problem.notice ? QStringLiteral(": note: ") : QStringLiteral(": problem: ")) +
                      problem.text);
     }
+    for (const UnlistedProblems &unlisted : book.unlisted()) {
+        if (!unlisted.first.notice || verbose)
+            terminaltext::writeLine(err, shown(unlisted.first.file) + QStringLiteral(": ") +
+                                             classsummary::unlistedText(unlisted));
+    }
     if (!verbose)
-        summariseNotices(problems, err);
+        summariseNotices(book, err);
     err.flush();
 }
 
@@ -496,7 +407,7 @@ void printResults(const Gradebook &book, const QuestionIndex &index, const Outpu
         out << '\n' << runtable::columns(classsummary::statisticsHeaders(), rows);
     }
     out.flush();
-    printProblems(book.problems(), outputs.verbose, err);
+    printProblems(book, outputs.verbose, err);
 }
 
 int statusOf(const Gradebook &book, bool written)
@@ -513,6 +424,8 @@ int statusOf(const Gradebook &book, bool written)
 QString htmlPathForFolder(const QString &folder, const QString &otherFolder)
 {
     const QString name = QStringLiteral("bexlorin-report.html");
+    if (QFileInfo(folder).isFile()) // a course site's .zip: nothing is written beside it
+        return QDir(otherFolder).filePath(name);
     const QStringList studentFiles = QDir(folder).entryList(
         {QStringLiteral("masterFile_*.txt"), QStringLiteral("notes_*.txt")}, QDir::Files);
     return QDir(studentFiles.isEmpty() ? folder : otherFolder).filePath(name);
@@ -523,8 +436,9 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
 {
     if (written)
         *written = false;
-    const Inputs found = gatherInputs(inputs);
-    QStringList outputPaths{outputs.csvPath, outputs.htmlPath, outputs.xlsxPath};
+    const inputs::InputList found = inputs::InputList::find(inputs);
+    QStringList outputPaths{outputs.csvPath, outputs.htmlPath, outputs.xlsxPath,
+                            outputs.gradesPath};
     outputPaths.removeAll(QString());
     if (const QString error = outputError(outputPaths, found); !error.isEmpty()) {
         say(err, error);
@@ -537,9 +451,9 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     }
 
     const QuestionIndex index(bank::assignmentContent());
-    const ReadStudent readStudent = studentReader(found.files, index, outputs);
+    const ReadStudent readStudent = studentReader(found.files(), index, outputs);
     Gradebook book(index, !outputs.htmlPath.isEmpty() && !readStudent);
-    for (const Problem &problem : found.problems + found.notices)
+    for (const Problem &problem : found.problems())
         book.addProblem(problem);
     RecordParser::Handlers handlers;
     handlers.run = [&](const Run &run) { book.addRun(run); };
@@ -552,11 +466,12 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
     // their own reads it for those pages.
     const bool keepText = !outputs.csvPath.isEmpty() || !outputs.xlsxPath.isEmpty() ||
                           (!outputs.htmlPath.isEmpty() && !readStudent);
-    readFiles(found.files, index, book, handlers, keepText);
+    readFiles(found.files(), index, book, handlers, keepText);
+    const bool rosterUsed = useRoster(book, index, outputs, err);
 
     if (rows.workbook)
         rows.workbook->writeStatistics(questionStatistics(book, index));
-    bool allWritten = finishRowOutputs(outputs, rows, err);
+    bool allWritten = finishRowOutputs(outputs, rows, err) && rosterUsed;
     if (!outputs.htmlPath.isEmpty())
         allWritten =
             writeHtml(outputs.htmlPath, book, index, outputs, readStudent, err) && allWritten;
@@ -586,9 +501,16 @@ struct CommandOptions
             : QStringLiteral("Not available in this build (it has no libxlsxwriter)."),
         QStringLiteral("file")};
     QCommandLineOption roster{QStringLiteral("roster"),
-                              QStringLiteral("The class list: one name a line, or a CSV file with "
-                                             "a name column; names as in the file names or "
-                                             "written out."),
+                              QStringLiteral("The class list: one name a line, or a course "
+                                             "site's gradebook or participants export (CSV, or "
+                                             "tab-separated UTF-16); matched by the site's id, "
+                                             "then by name."),
+                              QStringLiteral("file")};
+    QCommandLineOption grades{QStringLiteral("grades"),
+                              QStringLiteral("Write the roster back to <file> for the course "
+                                             "site's import, as it came, with a column per "
+                                             "assignment: the questions answered in each "
+                                             "student's best run. Needs --roster."),
                               QStringLiteral("file")};
     QCommandLineOption due{QStringLiteral("due"),
                            QStringLiteral("The due date of an assignment, e.g. 3=2026-03-10; "
@@ -607,8 +529,8 @@ struct CommandOptions
                        "each student's responses to a page of their own (default 30)."),
         QStringLiteral("count"), QStringLiteral("30")};
     QCommandLineOption choose{QStringLiteral("choose-folder"),
-                              QStringLiteral("Ask for a folder, write the report page and open it "
-                                             "in the browser.")};
+                              QStringLiteral("Ask for a folder or a course site's .zip, write the "
+                                             "report page and open it in the browser.")};
 };
 
 const QString description =
@@ -630,10 +552,14 @@ const QString examples = QStringLiteral(
     "      the assignments of each student and one line per run, on the terminal\n"
     "  %1 --roster class.txt --due 1=2026-03-10 --due 2=2026-03-17 ~/mail/attachments\n"
     "      who has submitted, late, unfinished or not at all\n"
+    "  %1 --roster gradebook.csv --grades marks.csv ~/mail/attachments\n"
+    "      the course site's gradebook export back, with the marks, for its import\n"
     "  %1 --questions --quiet ~/mail/attachments\n"
     "      how the class did at each question\n"
     "  %1 --html report.html --csv records.csv ~/mail/attachments\n"
-    "      the page to read in a browser and every record for a program\n");
+    "      the page to read in a browser and every record for a program\n"
+    "  %1 ~/Downloads/submissions.zip\n"
+    "      a course site's download, read in place, as the site named the files\n");
 
 // Qt's usage line names the program by the path it was started with; the name is enough.
 QString helpText(const QCommandLineParser &parser)
@@ -672,6 +598,14 @@ QString classOptions(const QCommandLineParser &parser, const CommandOptions &opt
         if (!outputs.roster)
             return QStringLiteral("--roster %1").arg(error);
     }
+    outputs.gradesPath = parser.value(options.grades);
+    if (!outputs.gradesPath.isEmpty() && !outputs.roster)
+        return QStringLiteral("--grades writes the roster back: name it with --roster");
+    const QFileInfo grades(outputs.gradesPath);
+    if (outputs.roster && grades.exists() &&
+        grades.canonicalFilePath() == QFileInfo(outputs.roster->path()).canonicalFilePath())
+        return QStringLiteral("--grades %1 is the roster itself: choose another name")
+            .arg(shown(outputs.gradesPath));
     return {};
 }
 
@@ -684,12 +618,14 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const CommandOptions options;
-    parser.addOptions({options.csv, options.html, options.xlsx, options.roster, options.due,
-                       options.questions, options.quiet, options.verbose, options.studentPages,
-                       options.choose});
-    parser.addPositionalArgument(QStringLiteral("paths"),
-                                 QStringLiteral("Record files, or folders to search for them."),
-                                 QStringLiteral("paths..."));
+    parser.addOptions({options.csv, options.html, options.xlsx, options.roster, options.grades,
+                       options.due, options.questions, options.quiet, options.verbose,
+                       options.studentPages, options.choose});
+    parser.addPositionalArgument(
+        QStringLiteral("paths"),
+        QStringLiteral("Record files, folders to search for them (folders within included), or "
+                       "a course site's .zip of them, read in place."),
+        QStringLiteral("paths..."));
 
     if (!parser.parse(arguments)) {
         say(err, parser.errorText());

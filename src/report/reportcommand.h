@@ -26,6 +26,7 @@ struct Outputs
     QString csvPath;
     QString htmlPath;
     QString xlsxPath;
+    QString gradesPath; // the roster written back with the marks
 };
 
 // `arguments` as main() gets them, the program's name first.
@@ -38,7 +39,7 @@ int report(const QStringList &inputs, const Outputs &outputs, QTextStream &out, 
 
 // Where the page for a chosen folder goes: into the folder, unless the folder is a student's
 // own output folder (it holds a master or notes file), beside whose record files the drill
-// program allows no other file; then into `otherFolder`.
+// program allows no other file, or a course site's .zip; then into `otherFolder`.
 QString htmlPathForFolder(const QString &folder, const QString &otherFolder);
 
 } // namespace report::reportcommand

@@ -71,7 +71,6 @@ void WorkbookWriter::addText(const QString &text)
         cell.truncate(cell.at(cellLimit - 1).isHighSurrogate() ? cellLimit - 1 : cellLimit);
         cut_ = true;
     }
-    lastText_ = text;
     if (!cell.isEmpty())
         fail(worksheet_write_string(sheet_, row_, column_, cell.toUtf8().constData(), nullptr));
     ++column_;
@@ -84,16 +83,8 @@ void WorkbookWriter::addNumber(std::optional<int> number)
     ++column_;
 }
 
-// The last cell of a row is its remark: a text cut for the workbook is said there.
 void WorkbookWriter::endRow()
 {
-    if (cut_) {
-        const QString note = QStringLiteral("text cut to 32,767 characters here (the CSV holds "
-                                            "it whole)");
-        const QString remark = lastText_.isEmpty() ? note : lastText_ + QStringLiteral("; ") + note;
-        fail(worksheet_write_string(sheet_, row_, column_ - 1, remark.toUtf8().constData(),
-                                    nullptr));
-    }
     cut_ = false;
     ++row_;
     column_ = 0;
@@ -106,9 +97,19 @@ void WorkbookWriter::writeHeader()
     endRow();
 }
 
+// A text cut for the workbook is said in the row's remark.
 void WorkbookWriter::writeRecord(const RunSummary &run, const Record &record, const QString &remark)
 {
     recordrow::write(*this, run, record, remark);
+    if (cut_) {
+        static const auto column = lxw_col_t(recordrow::headers().indexOf(u"remark"));
+        const QString note = QStringLiteral("text cut to 32,767 characters here (the CSV holds "
+                                            "it whole)");
+        fail(worksheet_write_string(
+            sheet_, row_, column,
+            (remark.isEmpty() ? note : remark + QStringLiteral("; ") + note).toUtf8().constData(),
+            nullptr));
+    }
     endRow();
 }
 

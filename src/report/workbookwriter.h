@@ -58,7 +58,6 @@ private:
     quint32 row_ = 0;
     quint16 column_ = 0;
     bool cut_ = false;
-    QString lastText_;
     QString error_;
 };
 

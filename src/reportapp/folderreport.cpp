@@ -3,10 +3,10 @@
 
 #include "report/reportcommand.h"
 #include "report/workbookwriter.h"
+#include "reportapp/folderorzipdialog.h"
 
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
@@ -31,8 +31,9 @@ bool hasDisplay()
 int chooseFolderAndReport()
 {
     using namespace report;
-    const QString folder = QFileDialog::getExistingDirectory(
-        nullptr, QStringLiteral("Folder with the students' send files"), QDir::homePath());
+    FolderOrZipDialog dialog(QDir::homePath());
+    dialog.exec();
+    const QString folder = dialog.chosen();
     if (folder.isEmpty())
         return reportcommand::Clean;
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// For instructors without a terminal: asks for a folder, writes the report page and opens it
-// in the browser. The exit status is that of the report.
+// For instructors without a terminal: asks for a folder or a course site's .zip, writes the
+// report page and opens it in the browser. The exit status is that of the report.
 namespace reportapp {
 
 int chooseFolderAndReport();

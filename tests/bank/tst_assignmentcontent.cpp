@@ -489,6 +489,14 @@ void TestAssignmentContent::markerTotals()
         answers += markup::isAnswer(entry) ? 1 : 0;
         questionsAnyCase += markup::isQuestionIgnoringCase(entry) ? 1 : 0;
         markedEntries += entry.startsWith(u'`') ? 1 : 0;
+        // Read aloud, an entry keeps no marker and no line-break code.
+        const QString spoken = markup::spokenText(
+            QString(entry).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QVERIFY2(!spoken.contains(u'`') && !spoken.contains(markup::lineBreakCode),
+                 qPrintable(spoken));
+        if (markup::isQuestion(entry) || markup::isAnswer(entry))
+            QVERIFY2(spoken.startsWith(markup::isQuestion(entry) ? u"Question " : u"Answer: "),
+                     qPrintable(spoken));
     }
     QCOMPARE(questions, 61);
     QCOMPARE(answers, 57);

@@ -4,8 +4,10 @@
 #include "records/recordfiles.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -303,47 +305,74 @@ void TestRecordFiles::partialWriteStaysAndTheNextRecordStartsOnItsOwnLine()
 #endif
 }
 
+// Who holds the tail lock while the records are appended: nobody, this program itself through
+// another open of the file, or another program (util-linux's flock, taking the same lock).
+enum LockHolder { Nobody, ThisProgram, AnotherProgram };
+
 void TestRecordFiles::tornTailIsClosedByAppending_data()
 {
-    QTest::addColumn<QByteArray>("existing");  // null: no file yet
-    QTest::addColumn<QByteArray>("between");   // what must come between it and the records
-    QTest::addColumn<bool>("lockedElsewhere"); // a tail lock that is never given up
+    QTest::addColumn<QByteArray>("existing"); // null: no file yet
+    QTest::addColumn<QByteArray>("between");  // what must come between it and the records
+    QTest::addColumn<int>("holder");          // of a tail lock that is never given up
 
-    QTest::newRow("no file") << QByteArray() << QByteArray("") << false;
-    QTest::newRow("empty file") << QByteArray("") << QByteArray("") << false;
-    QTest::newRow("ends in CR LF") << earlier << QByteArray("") << false;
-    QTest::newRow("only CR LF") << QByteArray("\r\n") << QByteArray("") << false;
+    QTest::newRow("no file") << QByteArray() << QByteArray("") << int(Nobody);
+    QTest::newRow("empty file") << QByteArray("") << QByteArray("") << int(Nobody);
+    QTest::newRow("ends in CR LF") << earlier << QByteArray("") << int(Nobody);
+    QTest::newRow("only CR LF") << QByteArray("\r\n") << QByteArray("") << int(Nobody);
     QTest::newRow("record cut inside a line")
-        << (earlier + "......!!!!!!!!....") << QByteArray("\r\n") << false;
+        << (earlier + "......!!!!!!!!....") << QByteArray("\r\n") << int(Nobody);
     QTest::newRow("cut between CR and LF")
-        << (earlier + "RESPONSE -->  \r") << QByteArray("\r\n") << false;
-    QTest::newRow("lone LF from an editor") << (earlier + "typed\n") << QByteArray("\r\n") << false;
-    QTest::newRow("one byte") << QByteArray("x") << QByteArray("\r\n") << false;
-    QTest::newRow("LF then CR") << QByteArray("a\n\r") << QByteArray("\r\n") << false;
-    // The lock is waited for a bounded time, then the append goes ahead without it.
+        << (earlier + "RESPONSE -->  \r") << QByteArray("\r\n") << int(Nobody);
+    QTest::newRow("lone LF from an editor")
+        << (earlier + "typed\n") << QByteArray("\r\n") << int(Nobody);
+    QTest::newRow("one byte") << QByteArray("x") << QByteArray("\r\n") << int(Nobody);
+    QTest::newRow("LF then CR") << QByteArray("a\n\r") << QByteArray("\r\n") << int(Nobody);
+    // The lock is waited for its bounded time, then the append goes ahead without it.
     QTest::newRow("cut inside a line, tail locked elsewhere")
-        << (earlier + "......!!!!!!!!....") << QByteArray("\r\n") << true;
+        << (earlier + "......!!!!!!!!....") << QByteArray("\r\n") << int(ThisProgram);
+    QTest::newRow("cut inside a line, tail locked by another program")
+        << (earlier + "......!!!!!!!!....") << QByteArray("\r\n") << int(AnotherProgram);
 }
 
 void TestRecordFiles::tornTailIsClosedByAppending()
 {
     QFETCH(QByteArray, existing);
     QFETCH(QByteArray, between);
-    QFETCH(bool, lockedElsewhere);
+    QFETCH(int, holder);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("send.txt"));
     if (!existing.isNull())
         QVERIFY(writeFile(path, existing));
     std::optional<HeldFile> lock;
-    if (lockedElsewhere)
+    if (holder == ThisProgram)
         QVERIFY(lock.emplace(path, HeldFile::TailLock).held());
+    QProcess other;
+    if (holder == AnotherProgram) {
+#ifdef Q_OS_UNIX
+        // It says when it holds the lock, and holds it until its input ends.
+        other.start(QStringLiteral("flock"),
+                    {QStringLiteral("--exclusive"), path, QStringLiteral("sh"),
+                     QStringLiteral("-c"), QStringLiteral("echo held; exec cat")});
+        QVERIFY2(other.waitForReadyRead(60000), qPrintable(other.errorString()));
+        QCOMPARE(other.readLine(), QByteArray("held\n"));
+#else
+        QSKIP("util-linux's flock is a Linux program");
+#endif
+    }
 
     const QString opening = QStringLiteral("\u00C6v\r\nassignment #001\r\n001.  Areas\r\n"
                                            "bexlorin\r\n03-03-2026\r\n");
     const QString response = QStringLiteral("......!!!!!!!!...\r\nRESPONSE -->  \r\nok\r\n");
+    QElapsedTimer appending;
+    appending.start();
     QCOMPARE(RecordFiles({path}).openAndAppend({opening}), std::nullopt);
     QCOMPARE(RecordFiles({path}).openAndAppend({response}), std::nullopt);
+    // Each append waited for the lock as long as it is waited for, not longer than a hang.
+    if (holder != Nobody)
+        QVERIFY(appending.elapsed() >= 2 * platform::AppendFile::lockWaitMilliseconds);
+    other.closeWriteChannel();
+    QVERIFY(holder != AnotherProgram || (other.waitForFinished(60000) && other.exitCode() == 0));
 
     const QByteArray expected = existing + between +
                                 "\xC6v\r\nassignment #001\r\n001.  Areas\r\nbexlorin\r\n"

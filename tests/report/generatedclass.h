@@ -10,9 +10,10 @@
 #include <QFileInfo>
 #include <QMap>
 
-// A small class as an instructor's mail folder holds it: on-time, late, unfinished and missing
-// assignments, a student missing from the roster and attachments saved twice ("name (1).txt",
-// "name-1.txt"). What each cell of the students × assignments matrix must say is kept beside.
+// A small class as an instructor's mail folder holds it: on-time, late, unfinished, redone and
+// missing assignments, a student missing from the roster and attachments saved twice ("name
+// (1).txt", "name-1.txt"). What each cell of the students × assignments matrix must say is kept
+// beside.
 struct GeneratedClass
 {
     QStringList roster;
@@ -46,6 +47,7 @@ inline GeneratedClass generateClass(const QString &folder)
     };
     // Due: assignment 1 on 5 March, 2 on 10 March.
     const Plan plans[] = {
+        {"Ann Lee", 1, 3, 5, true}, // unfinished, then done: the best run counts
         {"Ann Lee", 1, 3, -1, true},   {"Ann Lee", 2, 12, -1, true}, // late
         {"Bo Chan", 1, 4, 6, true},                                  // unfinished, 2 missing
         {"Cy Diaz", 1, 3, -1, true},   {"Cy Diaz", 2, 9, -1, true},  // both sent again

@@ -5,6 +5,7 @@
 #include "records/recordcomposition.h"
 #include "records/recordfiles.h"
 #include "report/orderedwork.h"
+#include "report/textstore.h"
 #include "walkedrun.h"
 
 #include <QStringDecoder>
@@ -13,6 +14,8 @@
 #include <QThread>
 
 #include <atomic>
+#include <limits>
+#include <thread>
 
 using report::LineSource;
 using report::Record;
@@ -514,12 +517,16 @@ private slots:
         QTest::addColumn<int>("window");
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("taken");
-        QTest::newRow("one core: made when taken") << 0 << 4 << 50 << 50;
-        QTest::newRow("one worker, one ahead") << 1 << 1 << 50 << 50;
-        QTest::newRow("three workers") << 3 << 4 << 500 << 500;
-        QTest::newRow("most left untaken") << 3 << 4 << 500 << 7;
-        QTest::newRow("one result") << 3 << 4 << 1 << 1;
-        QTest::newRow("none") << 3 << 4 << 0 << 0;
+        QTest::addColumn<int>("budget"); // bytes, each result weighing 10; 0: none
+        QTest::newRow("one core: made when taken") << 0 << 4 << 50 << 50 << 0;
+        QTest::newRow("one worker, one ahead") << 1 << 1 << 50 << 50 << 0;
+        QTest::newRow("three workers") << 3 << 4 << 500 << 500 << 0;
+        QTest::newRow("most left untaken") << 3 << 4 << 500 << 7 << 0;
+        QTest::newRow("one result") << 3 << 4 << 1 << 1 << 0;
+        QTest::newRow("none") << 3 << 4 << 0 << 0 << 0;
+        QTest::newRow("bytes of two results") << 3 << 8 << 500 << 500 << 20;
+        QTest::newRow("a result larger than the bytes") << 2 << 8 << 500 << 500 << 5;
+        QTest::newRow("bytes, most left untaken") << 3 << 8 << 500 << 7 << 20;
     }
 
     void orderedWork()
@@ -528,11 +535,14 @@ private slots:
         QFETCH(int, window);
         QFETCH(int, count);
         QFETCH(int, taken);
+        QFETCH(int, budget);
         std::atomic<qsizetype> inHand{0};
         std::atomic<qsizetype> furthest{0};
         std::atomic<int> made{0};
         std::atomic<int> madeByTaker{0};
         QThread *const taker = QThread::currentThread();
+        // Results held ahead: below the budget when the last was started, and one per worker.
+        const int heldAtMost = (budget + 9) / 10 + qMax(workers, 1) - 1;
         {
             report::OrderedWork<QString> work(
                 count,
@@ -545,18 +555,74 @@ private slots:
                     ++made;
                     return QString::number(i);
                 },
-                workers, window);
+                workers, window, [](const QString &) { return qint64(10); },
+                budget > 0 ? budget : std::numeric_limits<qint64>::max());
             for (int i = 0; i < taken; ++i) {
                 QCOMPARE(work.take(i), QString::number(i));
                 inHand = i + 1;
+                if (budget > 0)
+                    QVERIFY(work.heldBytes() <= 10 * heldAtMost);
             }
         }
         QVERIFY2(furthest <= window, qPrintable(QString::number(furthest)));
+        if (budget > 0)
+            QVERIFY2(furthest <= heldAtMost, qPrintable(QString::number(furthest)));
         QCOMPARE(madeByTaker.load(), workers == 0 || count == 1 ? taken : 0);
         if (taken == count)
             QCOMPARE(made.load(), count);
         else
             QVERIFY(made <= taken + window);
+    }
+
+    // Texts kept for a page come back exactly, in whole characters, from memory or from the
+    // temporary file past the store's memory limit, also to several threads reading at once.
+    void textStore_data()
+    {
+        QTest::addColumn<qint64>("memoryLimit");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<bool>("spilled");
+        const QString emoji = QStringLiteral("\U0001F600");
+        const QStringList few{QStringLiteral("12 m²"), QString(), QStringLiteral("two\r\nlines")};
+        QTest::newRow("in memory") << qint64(1024) << few << false;
+        QTest::newRow("past the limit") << qint64(8) << few << true;
+        // Encoded 256 Ki characters, decoded 256 KiB at a time: a pair and a UTF-8 sequence
+        // across both edges.
+        const QStringList cut{QString(256 * 1024 - 1, u'a') + emoji + QStringLiteral("b"),
+                              QString(256 * 1024 - 2, u'é') + emoji};
+        QTest::newRow("characters across pieces, in memory") << qint64(4 << 20) << cut << false;
+        QTest::newRow("characters across pieces, in the file") << qint64(1024) << cut << true;
+    }
+
+    void textStore()
+    {
+        QFETCH(qint64, memoryLimit);
+        QFETCH(QStringList, texts);
+        QFETCH(bool, spilled);
+        report::TextStore store(memoryLimit);
+        QList<report::TextStore::Span> spans;
+        for (const QString &text : texts)
+            spans.append(store.add(text));
+        QCOMPARE(store.spilled(), spilled);
+        const auto readAll = [&] {
+            QStringList read;
+            for (const report::TextStore::Span &span : spans) {
+                QString text;
+                bool whole = true;
+                store.read(span, [&](QStringView piece) {
+                    whole = whole && !piece.isEmpty() && !piece.back().isHighSurrogate();
+                    text += piece;
+                });
+                read.append(whole ? text : QStringLiteral("<cut inside a character>"));
+            }
+            return read;
+        };
+        QStringList other;
+        std::thread reader([&] { other = readAll(); });
+        const QStringList read = readAll();
+        reader.join();
+        QCOMPARE(read, texts);
+        QCOMPARE(other, texts);
+        QVERIFY(store.error().isEmpty());
     }
 
     // What the table and the page say of a run: questions answered, mean ratings, notes, the
@@ -628,7 +694,8 @@ private slots:
         const QMap<int, int> seconds{{1, 120}, {2, 180 + 90}, {3, 240 + 30}, {4, 60 + 120 + 60}};
         QCOMPARE(run.secondsPerQuestion, seconds);
         QVERIFY(!book.hasProblems());
-        QCOMPARE(run.details.value(4).notes, QStringList{QStringLiteral("n")});
+        QCOMPARE(run.details.value(4).notes.size(), 1);
+        QCOMPARE(book.texts().text(run.details.value(4).notes.first()), QStringLiteral("n"));
     }
 
     // A rating that is not 0..3 is kept as typed and noted, without failing the file.
@@ -699,6 +766,84 @@ private slots:
         QCOMPARE(parsed.records.first().response, text);
         QCOMPARE(parsed.runs.first().codeNumber, 256 - 118);
         QVERIFY(parsed.runs.first().codeLineValid);
+    }
+
+    // A record file's name as the program wrote it, and as course sites and browsers hand it
+    // back: the student is the program's part alone; what the site added is kept as its facts.
+    void recordFileNames_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("student");
+        QTest::addColumn<QString>("site");
+        QTest::addColumn<QStringList>("facts"); // site name, user id, username, attempt
+        QTest::addColumn<bool>("late");
+        QTest::addColumn<int>("resubmission");
+        QTest::addColumn<bool>("agrees");
+        const QStringList none{QString(), QString(), QString(), QString()};
+        QTest::newRow("as written")
+            << QStringLiteral("c/send_1208Ann_Lee.txt") << QStringLiteral("send")
+            << QStringLiteral("Ann Lee") << QString() << none << false << 0 << true;
+        QTest::newRow("Moodle, a folder per submission")
+            << QStringLiteral("c/Ann Lee_9101_assignsubmission_file_/send_1208Ann_Lee.txt")
+            << QStringLiteral("send") << QStringLiteral("Ann Lee") << QStringLiteral("Moodle")
+            << QStringList{QStringLiteral("Ann Lee"), QStringLiteral("9101"), QString(), QString()}
+            << false << 0 << true;
+        QTest::newRow("Moodle, flattened")
+            << QStringLiteral("Ann Lee_9101_assignsubmission_file_masterFile_Ann_Lee.txt")
+            << QStringLiteral("master") << QStringLiteral("Ann Lee") << QStringLiteral("Moodle")
+            << QStringList{QStringLiteral("Ann Lee"), QStringLiteral("9101"), QString(), QString()}
+            << false << 0 << true;
+        QTest::newRow("Moodle, another student's file")
+            << QStringLiteral("Bo Chan_9102_assignsubmission_file_/send_1208Ann_Lee.txt")
+            << QStringLiteral("send") << QStringLiteral("Ann Lee") << QStringLiteral("Moodle")
+            << QStringList{QStringLiteral("Bo Chan"), QStringLiteral("9102"), QString(), QString()}
+            << false << 0 << false;
+        QTest::newRow("Canvas, late")
+            << QStringLiteral("leeann_LATE_101_77101_send_1208Ann_Lee.txt")
+            << QStringLiteral("send") << QStringLiteral("Ann Lee") << QStringLiteral("Canvas")
+            << QStringList{QStringLiteral("leeann"), QStringLiteral("101"), QString(), QString()}
+            << true << 0 << true;
+        QTest::newRow("Canvas, a resubmission")
+            << QStringLiteral("doekimo_102_77102_send_1208Kim_O_Doe-1.txt")
+            << QStringLiteral("send") << QStringLiteral("Kim O Doe") << QStringLiteral("Canvas")
+            << QStringList{QStringLiteral("doekimo"), QStringLiteral("102"), QString(), QString()}
+            << false << 1 << true;
+        QTest::newRow("Blackboard")
+            << QStringLiteral("Homework 1_alee_attempt_2026-12-08-10-11-12_send_1208Zoë_Lee.txt")
+            << QStringLiteral("send") << QStringLiteral("Zoë Lee") << QStringLiteral("Blackboard")
+            << QStringList{QString(), QString(), QStringLiteral("alee"),
+                           QStringLiteral("2026-12-08-10-11-12")}
+            << false << 0 << true;
+        QTest::newRow("a browser's copy")
+            << QStringLiteral("notes_Zoë_Lee (2).txt") << QStringLiteral("notes")
+            << QStringLiteral("Zoë Lee") << QString() << none << false << 2 << true;
+        QTest::newRow("the program's part inside a word")
+            << QStringLiteral("resend_1208Ann.txt") << QStringLiteral("other")
+            << QStringLiteral("resend 1208Ann") << QString() << none << false << 0 << true;
+    }
+    void recordFileNames()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, kind);
+        QFETCH(QString, student);
+        QFETCH(QString, site);
+        QFETCH(QStringList, facts);
+        QFETCH(bool, late);
+        QFETCH(int, resubmission);
+        QFETCH(bool, agrees);
+        const report::RecordFileName name = report::RecordFileName::of(path);
+        QCOMPARE(name.kindText(), kind);
+        QCOMPARE(name.student, student);
+        QCOMPARE(name.site.siteText(), site);
+        QCOMPARE((QStringList{name.site.siteName, name.site.userId, name.site.username,
+                              name.site.attempt}),
+                 facts);
+        QCOMPARE(name.site.late, late);
+        QCOMPARE(name.site.resubmission, resubmission);
+        QCOMPARE(name.site.agreesWith(name.student), agrees);
+        QVERIFY(name.written.startsWith(kind == u"other" ? QString() : kind.left(4),
+                                        Qt::CaseInsensitive));
     }
 };
 

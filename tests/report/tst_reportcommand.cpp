@@ -3,8 +3,11 @@
 #include "generatedclass.h"
 #include "records/codepage.h"
 #include "records/recordcomposition.h"
+#include "report/recordfilename.h"
 #include "report/reportcommand.h"
 #include "report/workbookwriter.h"
+#include "reportapp/folderorzipdialog.h"
+#include "ziparchives.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -53,10 +56,12 @@ QString workbookReader()
 // `asUser`: as an ordinary user, so that file permissions hold even when the suite runs as
 // root (as CI does).
 Outcome runReport(const QStringList &arguments, bool asUser = false,
-                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                  const QString &workingDirectory = {})
 {
     QProcess process;
     process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(workingDirectory);
 #ifdef Q_OS_WIN
     const bool root = false;
 #else
@@ -126,6 +131,19 @@ QList<QStringList> readCsv(const QByteArray &bytes, QString *error)
     return rows;
 }
 
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QList<QStringList> readCsvFile(const QString &path)
+{
+    QString error;
+    const QList<QStringList> rows = readCsv(bytesOf(path), &error);
+    return error.isEmpty() ? rows : QList<QStringList>();
+}
+
 QString kindText(report::RecordKind kind)
 {
     switch (kind) {
@@ -149,18 +167,74 @@ struct FileState
     bool operator==(const FileState &) const = default;
 };
 
+// Every file below `folder`, by its path from there.
 QMap<QString, FileState> stateOf(const QString &folder)
 {
     QMap<QString, FileState> state;
     const QDir dir(folder);
-    for (const QFileInfo &info : dir.entryInfoList(QDir::Files | QDir::Hidden)) {
+    QDirIterator each(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (each.hasNext()) {
+        const QFileInfo info(each.next());
         QFile file(info.filePath());
         file.open(QIODevice::ReadOnly);
-        state.insert(info.fileName(), {file.readAll(), info.lastModified(), info.permissions()});
+        state.insert(dir.relativeFilePath(info.filePath()),
+                     {file.readAll(), info.lastModified(), info.permissions()});
     }
     return state;
 }
 
+// Where a course site puts a send file of `student` (site number `id`), the `n`th it hands out,
+// by the layout's name.
+QString placed(const QString &layout, const QString &file, const QString &student, int id, int n)
+{
+    const QStringList words = student.split(u' ');
+    const QString lastFirst =
+        (words.last() + words.mid(0, words.size() - 1).join(QString())).toLower();
+    if (layout.startsWith(u"Moodle"))
+        return QStringLiteral("%1_%2_assignsubmission_file_%3%4")
+            .arg(student)
+            .arg(9100 + id)
+            .arg(layout.endsWith(u"flattened") ? QString() : QStringLiteral("/"), file);
+    if (layout == u"Canvas")
+        return QStringLiteral("%1%2_%3_%4_%5")
+            .arg(lastFirst, student == u"Eve Gray" ? QStringLiteral("_LATE") : QString())
+            .arg(100 + id)
+            .arg(77000 + n)
+            .arg(file);
+    if (layout == u"Blackboard")
+        return QStringLiteral("Homework 1_%1_attempt_2026-03-%2-10-11-12_%3")
+            .arg(lastFirst)
+            .arg(file.mid(7, 2), file);
+    return file; // Windows' compressed folder keeps the names
+}
+
+// The students × assignments matrix printed first: its rows by student, their cells after.
+QMap<QString, QStringList> matrixOf(const QString &out)
+{
+    const QRegularExpression gap(QStringLiteral("  +"));
+    QMap<QString, QStringList> rows;
+    const QStringList lines = QString(out).remove(u'\r').split(u'\n');
+    for (qsizetype i = 2; i < lines.size() && !lines[i].isEmpty(); ++i) {
+        const QStringList cells = lines[i].split(gap);
+        rows.insert(cells.first(), cells.mid(1));
+    }
+    return rows;
+}
+
+// What a site's export names a student by, for a layout of placed(): Moodle's participant
+// id, Canvas's user id, Blackboard's username. Empty where the site adds none.
+QPair<QString, QString> siteIdColumn(const QString &layout, const QString &student, int id)
+{
+    const QStringList words = student.split(u' ');
+    if (layout.startsWith(u"Moodle"))
+        return {QStringLiteral("Identifier"), QStringLiteral("Participant %1").arg(9100 + id)};
+    if (layout == u"Canvas")
+        return {QStringLiteral("ID"), QString::number(100 + id)};
+    if (layout == u"Blackboard")
+        return {QStringLiteral("Username"),
+                (words.last() + words.mid(0, words.size() - 1).join(QString())).toLower()};
+    return {};
+}
 } // namespace
 
 class TestReportCommand : public QObject
@@ -295,6 +369,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const GeneratedClass made = generateClass(dir.path());
+        const report::QuestionIndex index(bank::assignmentContent());
         QFile roster(output(QStringLiteral("roster.txt")));
         QVERIFY(roster.open(QIODevice::WriteOnly));
         roster.write(made.roster.join(u'\n').toUtf8() + '\n');
@@ -311,8 +386,29 @@ private slots:
         const bool workbook = report::WorkbookWriter::available() && !python.isEmpty();
         if (workbook)
             arguments << QStringLiteral("--xlsx") << xlsxPath;
-        const Outcome outcome = runReport(arguments << dir.path());
+        const QString gradesPath = output(QStringLiteral("grades.csv"));
+        const Outcome outcome = runReport(QStringList(arguments) << QStringLiteral("--grades")
+                                                                 << gradesPath << dir.path());
         QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        // The list written back with a header and the marks of the best run (Ann's second of
+        // assignment 1, her late 2, Bo's unfinished 1), and read as the roster, the same matrix.
+        QFile grades(gradesPath);
+        QVERIFY(grades.open(QIODevice::ReadOnly));
+        const int bo = made.cells[QStringLiteral("Bo Chan")][1].section(u' ', 1, 1).toInt();
+        QCOMPARE(QString::fromUtf8(grades.readAll()).split(u'\n'),
+                 (QStringList{QStringLiteral("name,Bexlorin 001,Bexlorin 002"),
+                              QStringLiteral("Ann_Lee,%1,%2")
+                                  .arg(index.questionCount(1))
+                                  .arg(index.questionCount(2)),
+                              QStringLiteral("bo chan,%1,").arg(bo),
+                              QStringLiteral("Cy Diaz,%1,%2")
+                                  .arg(index.questionCount(1))
+                                  .arg(index.questionCount(2)),
+                              QStringLiteral("Dee Fox,,"), QString()}));
+        arguments[1] = gradesPath;
+        const Outcome reread = runReport(arguments << dir.path());
+        QCOMPARE(reread.out.section(QStringLiteral("\n\n"), 0, 0),
+                 outcome.out.section(QStringLiteral("\n\n"), 0, 0));
         QJsonArray sheet;
         if (workbook) {
             QProcess reader;
@@ -368,7 +464,6 @@ private slots:
         }
 
         // What each question must show, from the records generated.
-        const report::QuestionIndex index(bank::assignmentContent());
         QMap<QPair<int, int>, QList<int>> sums; // answered, confidence, count, self, count, low
         QMap<int, int> runs;
         for (const WalkedRun &walk : made.counted) {
@@ -436,6 +531,226 @@ private slots:
         }
     }
 
+    // The class as course sites hand it out, in folders and as their .zip (with a student
+    // whose name is beyond ASCII, and one archive as Windows' compressed folder writes names):
+    // the same students, runs and CSV rows (the file aside) as the plain send files in a
+    // folder, and nothing written beside the inputs, in the working folder or in TMPDIR.
+    void courseSiteLayouts_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<bool>("zipped");
+        for (const char *layout :
+             {"Moodle, a folder per submission", "Moodle, flattened", "Canvas", "Blackboard"}) {
+            QTest::newRow(layout) << QString::fromLatin1(layout) << false;
+            QTest::addRow("%s, as its .zip", layout) << QString::fromLatin1(layout) << true;
+        }
+        QTest::newRow("compressed folder, DOS code-page names")
+            << QStringLiteral("compressed folder") << true;
+    }
+    void courseSiteLayouts()
+    {
+        QFETCH(QString, layout);
+        QFETCH(bool, zipped);
+        QTemporaryDir plain, site, elsewhere;
+        QVERIFY(plain.isValid() && site.isValid() && elsewhere.isValid());
+        generateClass(plain.path());
+        walkAssignment(plain.path(), QStringLiteral("Zoë Ruiz"), 1, 4, QTime(11, 0, 5), 9);
+        QList<ZipItem> entries;
+        QStringList students;
+        for (const QFileInfo &info : QDir(plain.path()).entryInfoList(QDir::Files, QDir::Name)) {
+            if (!info.fileName().startsWith(QStringLiteral("send_"))) {
+                QVERIFY(QFile::remove(info.filePath()));
+                continue;
+            }
+            const QString student = report::RecordFileName::of(info.fileName()).student;
+            if (!students.contains(student))
+                students.append(student);
+            const QString name = placed(layout, info.fileName(), student,
+                                        int(students.indexOf(student)), int(entries.size()));
+            entries.append(
+                {name.toUtf8(), bytesOf(info.filePath()), 0, layout == u"compressed folder"});
+            if (entries.last().cp437)
+                entries.last().name = cp437(name);
+            const QByteArray receipt = name.section(u'_', 0, 3).toUtf8() + ".txt";
+            if (layout == u"Blackboard" && // the site's receipt of each attempt
+                std::none_of(entries.begin(), entries.end(),
+                             [&](const ZipItem &entry) { return entry.name == receipt; }))
+                entries.append(ZipItem{receipt, "Receipt\r\n"});
+        }
+        if (layout == u"Blackboard")
+            entries.append(ZipItem{"index.html", "<html></html>"});
+        const qsizetype others =
+            std::count_if(entries.begin(), entries.end(),
+                          [](const ZipItem &entry) { return !entry.name.contains("send_"); });
+        QVERIFY(students.contains(QStringLiteral("Zoë Ruiz")));
+        QString input = site.filePath(QStringLiteral("submissions.zip"));
+        if (zipped) {
+            QVERIFY(writeZip(input, entries));
+            if (layout == u"compressed folder") // found in the folder named, not named itself
+                input = site.path();
+        } else {
+            input = site.path();
+            for (const ZipItem &entry : std::as_const(entries)) {
+                const QString path = site.filePath(QString::fromUtf8(entry.name));
+                QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(entry.bytes);
+            }
+        }
+        const QMap<QString, FileState> before = stateOf(site.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), elsewhere.path());
+        environment.insert(QStringLiteral("TMP"), elsewhere.path());
+        environment.insert(QStringLiteral("TEMP"), elsewhere.path());
+        const QString csv = output(QStringLiteral("layout.csv"));
+        const Outcome got =
+            runReport({QStringLiteral("--csv"), csv, input}, false, environment, elsewhere.path());
+        const QList<QStringList> rows = readCsvFile(csv);
+        const Outcome want = runReport({QStringLiteral("--csv"), csv, plain.path()});
+        const QList<QStringList> wanted = readCsvFile(csv);
+        QVERIFY2(got.status == want.status, qPrintable(got.err));
+        QCOMPARE(got.out, want.out);
+        QCOMPARE(rows.size(), wanted.size());
+        QVERIFY(rows.size() > 100);
+        for (qsizetype r = 0; r < rows.size(); ++r) {
+            QCOMPARE(rows[r].mid(0, 1) + rows[r].mid(2), wanted[r].mid(0, 1) + wanted[r].mid(2));
+            QVERIFY(r == 0 || rows[r][1].contains(QStringLiteral("send_")));
+        }
+        // A site's other files: one counted notice, never read as records.
+        QCOMPARE(
+            got.err.contains(QStringLiteral("%1 file(s) here are not record files").arg(others)),
+            others > 0);
+        QCOMPARE(stateOf(site.path()), before);
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+
+        // The site's own export as the roster, naming every student otherwise than their
+        // files do: each line is matched by the site's id alone, to that student's runs.
+        if (siteIdColumn(layout, students.first(), 0).first.isEmpty())
+            return;
+        const QString roster = output(QStringLiteral("site-roster.csv"));
+        QFile rosterFile(roster);
+        QVERIFY(rosterFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        rosterFile.write(QStringLiteral("Student,%1\r\n")
+                             .arg(siteIdColumn(layout, students[0], 0).first)
+                             .toUtf8());
+        for (qsizetype i = 0; i < students.size(); ++i)
+            rosterFile.write(QStringLiteral("\"Known, As %1\",%2\r\n")
+                                 .arg(i)
+                                 .arg(siteIdColumn(layout, students[i], int(i)).second)
+                                 .toUtf8());
+        rosterFile.close();
+        const Outcome matched = runReport({QStringLiteral("--roster"), roster, input});
+        const QMap<QString, QStringList> found = matrixOf(want.out), byId = matrixOf(matched.out);
+        QCOMPARE(byId.size(), students.size());
+        for (qsizetype i = 0; i < students.size(); ++i)
+            QCOMPARE(byId.value(QStringLiteral("Known, As %1").arg(i)), found.value(students[i]));
+        QVERIFY2(!matched.out.contains(QStringLiteral("not on the roster")),
+                 qPrintable(matched.out));
+    }
+
+    // Archives no course site writes: each refused with a message naming the archive and the
+    // entry, in bounded time and memory (measured in bench_report), the other entries still
+    // read; nothing is ever unpacked, not even by a name that leads out of the archive.
+    void hostileArchives_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("says");
+        const QStringList says{
+            QStringLiteral("send_0303Zero.txt: problem: the entry unpacks to 1024 MiB, over the "
+                           "128 MiB"),
+            QStringLiteral("send_0303Liar.txt: problem: not read whole: the entry holds more "
+                           "than the 1000 bytes"),
+            QStringLiteral("send_0303Kim_O_Doe.txt: problem: the entry is encrypted"),
+            QStringLiteral("send_0303Kim_O_Doe.txt: problem: not read whole: CRC error"),
+            QStringLiteral("hostile.zip: problem: no zip archive, or one cut short"),
+            QStringLiteral("/../../x: problem: the entry's name leads out of the archive"),
+            QStringLiteral("//etc/x: problem: the entry's name leads out of the archive"),
+            QStringLiteral("inner.zip: problem: a zip inside the zip"),
+            QStringLiteral("send_0303Kim_O_Doe.txt: problem: the course site (Moodle) names the "
+                           "student \"Bo Chan\", the file's name \"Kim O Doe\"")};
+        const QStringList kinds = hostileArchiveKinds();
+        for (qsizetype i = 0; i < kinds.size(); ++i)
+            QTest::newRow(qPrintable(kinds[i]))
+                << kinds[i] << (kinds[i].contains(u"disagree") ? 1 : 2) << says[i];
+    }
+    void hostileArchives()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, status);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString archive = dir.filePath(QStringLiteral("hostile.zip"));
+        QVERIFY(
+            writeHostileArchive(kind, archive, bytesOf(walks_[0].send), bytesOf(walks_[2].send)));
+        const QString deep = dir.filePath(QStringLiteral("a/b"));
+        QVERIFY(QDir().mkpath(deep));
+        const bool etcHadIt = QFileInfo::exists(QStringLiteral("/etc/x"));
+        const QMap<QString, FileState> before = stateOf(dir.path());
+        const Outcome outcome =
+            runReport({archive}, false, QProcessEnvironment::systemEnvironment(), deep);
+        QCOMPARE(outcome.status, status);
+        QVERIFY2(QDir::fromNativeSeparators(outcome.err).contains(says), qPrintable(outcome.err));
+        // Refused unread, the entry makes no other problem; one cut off while read may leave
+        // an incomplete record as well.
+        if (!says.contains(QStringLiteral("not read whole")))
+            QCOMPARE(outcome.err.count(QStringLiteral(": problem: ")), 1);
+        // The good entry beside it is read, unless the archive's table of entries is lost.
+        QCOMPARE(outcome.out.contains(QStringLiteral("Sam Student  send")),
+                 kind != u"a cut archive");
+        QCOMPARE(stateOf(dir.path()), before);
+        QCOMPARE(QFileInfo::exists(QStringLiteral("/etc/x")), etcHadIt);
+    }
+
+    // The folder dialog of the desktop entry takes a course site's .zip as well as a folder.
+    void folderDialogTakesAZip()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString archive = dir.filePath(QStringLiteral("submissions.zip"));
+        QVERIFY(writeZip(archive, {{"send_0303Sam_Student.txt", bytesOf(walks_[0].send)}}));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("class")));
+        for (const QString &chosen : {archive, dir.filePath(QStringLiteral("class"))}) {
+            reportapp::FolderOrZipDialog dialog(dir.path());
+            dialog.selectFile(chosen);
+            dialog.accept();
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QCOMPARE(QFileInfo(dialog.chosen()), QFileInfo(chosen));
+        }
+        QCOMPARE(report::reportcommand::htmlPathForFolder(archive, outputs_.path()),
+                 output(QStringLiteral("bexlorin-report.html")));
+    }
+
+    // A run dated on its assignment's due date is on time; only a later day is late.
+    void dueDate_data()
+    {
+        QTest::addColumn<QString>("due");
+        QTest::addColumn<bool>("late");
+        QTest::newRow("due the day before") << QStringLiteral("2026-03-02") << true;
+        QTest::newRow("due that day") << QStringLiteral("2026-03-03") << false;
+        QTest::newRow("due the day after") << QStringLiteral("2026-03-04") << false;
+    }
+
+    void dueDate()
+    {
+        QFETCH(QString, due);
+        QFETCH(bool, late);
+        const WalkedRun &walk = walks_.first(); // assignments 1 and 2, run on 03-03-2026
+        const Outcome outcome =
+            runReport({QStringLiteral("--due"), QStringLiteral("1=") + due, walk.send});
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        const QStringList lines = QString(outcome.out).remove(u'\r').split(u'\n');
+        QCOMPARE(lines.value(0).split(QRegularExpression(QStringLiteral("  +"))).mid(0, 2),
+                 (QStringList{QStringLiteral("student"), QStringLiteral("001")}));
+        const QStringList cells = lines.value(2).split(QRegularExpression(QStringLiteral("  +")));
+        QCOMPARE(cells.value(0), QStringLiteral("Sam Student"));
+        QCOMPARE(cells.value(1).startsWith(QStringLiteral("late")), late);
+        QVERIFY(!cells.value(1).isEmpty() && cells.value(1) != u"missing");
+    }
+
     void exitStatus_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -460,6 +775,21 @@ private slots:
                            QStringLiteral("--html"), outputs_.path() + QStringLiteral("/./twice"),
                            records_.path()}
             << 2 << QStringLiteral("is named as two outputs");
+        QTest::newRow("marks without a roster")
+            << QStringList{QStringLiteral("--grades"), output(QStringLiteral("g.csv")),
+                           records_.path()}
+            << 2 << QStringLiteral("name it with --roster");
+        QTest::newRow("marks written over the roster")
+            << QStringList{QStringLiteral("--roster"), walks_.first().send,
+                           QStringLiteral("--grades"), walks_.first().send, records_.path()}
+            << 2 << QStringLiteral("is the roster itself");
+        QTest::newRow("marks written over a record file")
+            << QStringList{QStringLiteral("--roster"), walks_.first().send,
+                           QStringLiteral("--grades"), walks_.first().master, records_.path()}
+            << 2 << QStringLiteral("is one of the record files read");
+        QTest::newRow("an output over a record file not read")
+            << QStringList{QStringLiteral("--csv"), walks_.first().master, walks_.first().send} << 2
+            << QStringLiteral("is a record file, which the reader never writes over");
         QTest::newRow("an output read as a record file next time")
             << QStringList{QStringLiteral("--csv"),
                            records_.filePath(QStringLiteral("send_all.csv")), records_.path()}
@@ -505,6 +835,10 @@ private slots:
             << QStringLiteral("locked: problem: the folder cannot be listed: Permission denied");
         QTest::newRow("link loop named")
             << QStringLiteral("send_0303Ann.txt: problem: a link loop");
+        QTest::newRow("folder linked inside itself")
+            << QStringLiteral("sub/back: problem: a link loop: the folder leads back to");
+        QTest::newRow("folders nested too deep")
+            << QStringLiteral("/8/9: problem: more than 8 folders deep in");
     }
     void unreadInputs()
     {
@@ -552,6 +886,14 @@ private slots:
             ::close(socket);
         } else if (row == u"/dev/zero") {
             inputs = QStringList{good, QStringLiteral("/dev/zero")};
+        } else if (row == u"folder linked inside itself") {
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+            QVERIFY(::symlink("..", QFile::encodeName(dir.filePath(QStringLiteral("sub/back")))) ==
+                    0);
+        } else if (row == u"folders nested too deep") {
+            const QString deep = dir.filePath(QStringLiteral("1/2/3/4/5/6/7/8/9"));
+            QVERIFY(QDir().mkpath(deep));
+            QVERIFY(QFile::copy(good, deep + QStringLiteral("/send_0303Ann.txt")));
         } else if (row == u"unreadable folder") {
             QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
             QVERIFY(::chmod(QFile::encodeName(dir.filePath(QStringLiteral("locked"))), 0700) == 0);
@@ -571,16 +913,30 @@ private slots:
 #endif
     }
 
-    // Control characters and bidirectional overrides typed by a student (in a response, a
-    // rating, a line added by hand and the file's name) reach the terminal escaped, and the CSV
-    // exactly.
+    // Control characters and bidirectional marks typed by a student (in a response, a rating,
+    // a line added by hand and the file's name) reach the terminal escaped, and the CSV
+    // exactly: a mark alone as well, in the name's cell of the tables as in a line.
+    void nothingRawToTheTerminal_data()
+    {
+        QTest::addColumn<QString>("payload");
+        QTest::addColumn<QByteArray>("escapedName"); // the student's name as the terminal shows it
+        QTest::newRow("escapes, then an override")
+            << QStringLiteral("\x1b]0;owned\x07\x1b[2J\x1b]52;c;ZWNobyBoaQ==\x07\u202Etxt.exe")
+            << QByteArray(
+                   "Sam\\x1b]0;owned\\x07\\x1b[2J\\x1b]52;c;ZWNobyBoaQ==\\x07\\u202etxt.exe");
+        QTest::newRow("an override alone") << QStringLiteral("\u202E") << QByteArray("Sam\\u202e");
+        QTest::newRow("an isolate alone") << QStringLiteral("\u2067") << QByteArray("Sam\\u2067");
+        QTest::newRow("a right-to-left mark alone")
+            << QStringLiteral("\u200F") << QByteArray("Sam\\u200f");
+    }
+
     void nothingRawToTheTerminal()
     {
 #ifdef Q_OS_WIN
         QSKIP("Windows file names cannot hold control characters");
 #else
-        const QString payload = QStringLiteral("\x1b]0;owned\x07\x1b[2J\x1b]52;c;ZWNobyBoaQ==\x07"
-                                               "\u202Etxt.exe");
+        QFETCH(QString, payload);
+        QFETCH(QByteArray, escapedName);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path =
@@ -599,13 +955,14 @@ private slots:
         file.close();
         const QString csvPath = output(QStringLiteral("terminal.csv"));
         QProcess table;
-        table.start(QStringLiteral(BEXLORIN_REPORT), {path});
+        table.start(QStringLiteral(BEXLORIN_REPORT), {QStringLiteral("--verbose"), path});
         QVERIFY(table.waitForFinished(120000));
-        const QByteArray terminal = table.readAllStandardOutput() + table.readAllStandardError();
-        QVERIFY2(terminal.contains("Sam\\x1b]0;owned\\x07"), terminal);
+        const QByteArray out = table.readAllStandardOutput();
+        const QByteArray terminal = out + table.readAllStandardError();
+        // The name's cells: a row of the matrix and a row of the run table.
+        QCOMPARE(out.count("\n" + escapedName + ' '), 2);
         QVERIFY2(terminal.contains("fits no record"), terminal);
-        QVERIFY2(terminal.contains("\\u202etxt.exe"), terminal);
-        for (const char *raw : {"\x1b", "\x07", "\xE2\x80\xAE"})
+        for (const char *raw : {"\x1b", "\x07", "\xE2\x80\xAE", "\xE2\x81\xA7", "\xE2\x80\x8F"})
             QVERIFY2(!terminal.contains(raw), terminal);
         QCOMPARE(runReport({QStringLiteral("--csv"), csvPath, path}).status, 1);
         QFile csvFile(csvPath);
@@ -708,6 +1065,70 @@ private slots:
             QVERIFY2(seen.contains(payload), qPrintable(payload));
     }
 
+    // A text longer than a workbook cell holds is cut at 32,767 characters, never inside a
+    // character of two (an emoji): the cell holds no "?" or U+FFFD, the remark says so and the
+    // CSV holds the text whole.
+    void workbookCutsWholeCharacters_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("kept"); // UTF-16 units in the cell
+        const QString emoji = QStringLiteral("\U0001F600");
+        QTest::newRow("a pair across the limit")
+            << QString(32766, u'a') + emoji + QStringLiteral("tail") << 32766;
+        QTest::newRow("a pair just inside") << QString(32765, u'a') + emoji + emoji << 32767;
+        QTest::newRow("exactly the limit") << QString(32765, u'a') + emoji << 32767;
+    }
+
+    void workbookCutsWholeCharacters()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, kept);
+        const QString python = workbookReader();
+        if (!report::WorkbookWriter::available() || python.isEmpty())
+            QSKIP("no libxlsxwriter in this build, or no python3 to read the workbook back");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString entry = bank::assignmentContent().filter(QStringLiteral("`q001.")).first();
+        QFile file(dir.filePath(QStringLiteral("send_0303Sam.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write( // UTF-8, as an editor re-saves it: Windows-1252 has no emoji
+            (records::openingBlock(QString(22, QChar(0xFF)),
+                                   records::assignmentLine(QStringLiteral("001")),
+                                   QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+                                   QStringLiteral("03-03-2026")) +
+             records::responseRecord(records::RecordFile::Send, QStringLiteral("09:05:30"), 0,
+                                     {entry, typed}, records::Rating::Confidence,
+                                     QStringLiteral("2")))
+                .toUtf8());
+        file.close();
+        const QString csvPath = output(QStringLiteral("cut.csv"));
+        const QString xlsxPath = output(QStringLiteral("cut.xlsx"));
+        const Outcome outcome = runReport(
+            {QStringLiteral("--csv"), csvPath, QStringLiteral("--xlsx"), xlsxPath, dir.path()});
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        QFile csvFile(csvPath);
+        QVERIFY(csvFile.open(QIODevice::ReadOnly));
+        QString error;
+        const QList<QStringList> csv = readCsv(csvFile.readAll(), &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(csv.value(1).value(10), typed);
+
+        QProcess reader;
+        reader.start(python, {QFINDTESTDATA("workbookcells.py"), xlsxPath});
+        QVERIFY(reader.waitForFinished(120000));
+        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError());
+        const QJsonArray row =
+            QJsonDocument::fromJson(reader.readAllStandardOutput()).array()[1].toArray();
+        const QString cell = row[10].toArray()[1].toString();
+        QCOMPARE(cell.size(), kept);
+        QCOMPARE(cell, typed.left(kept));
+        QVERIFY(!cell.contains(u'?') && !cell.contains(QChar(0xFFFD)));
+        const QString remark = row[11].toArray()[1].toString();
+        QCOMPARE(remark.contains(QStringLiteral("text cut to 32,767 characters")),
+                 kept < typed.size());
+        QCOMPARE(row[12].toArray()[1].toString(), QString()); // a question has no notes stamp
+    }
+
     // Two students' files whose code lines are equal but invalid (here: the typed text of a
     // response read as a code line by hand-editing) are two runs, never "the same run twice".
     void invalidCodeLinesAreNoKey()
@@ -754,6 +1175,56 @@ private slots:
         QVERIFY(outcome.err.contains(QStringLiteral("but the file name says 12-31")));
         QVERIFY(QFileInfo(csvPath).size() > 1000);
         QVERIFY(QFileInfo(htmlPath).size() > 1000);
+    }
+
+    // Of each kind of problem in a file the first hundred are listed, on the terminal and on
+    // the page, and the rest counted there: a file of a million broken runs costs no more.
+    void problemsBeyondAHundredAreCounted_data()
+    {
+        QTest::addColumn<int>("runs"); // each dated against its file's name, all the same run
+        QTest::newRow("a hundred") << 100;
+        QTest::newRow("a hundred and one") << 101;
+        QTest::newRow("a thousand") << 1000;
+    }
+
+    void problemsBeyondAHundredAreCounted()
+    {
+        QFETCH(int, runs);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QFile file(dir.filePath(QStringLiteral("send_1231Sam.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int r = 0; r < runs; ++r)
+            file.write(
+                records::codepage::encode(
+                    records::openingBlock(QString(22, QChar(0xFF)),
+                                          records::assignmentLine(QStringLiteral("001")),
+                                          QStringLiteral("001.  Areas"), QStringLiteral("bexlorin"),
+                                          QStringLiteral("03-03-2026")))
+                    .value());
+        file.close();
+        const QString htmlPath = output(QStringLiteral("counted.html"));
+        const Outcome outcome = runReport({QStringLiteral("--html"), htmlPath, dir.path()});
+        QCOMPARE(outcome.status, 1);
+        QFile page(htmlPath);
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        // A run's opening block is five lines; its date is the fifth. Every run after the first
+        // is the same run again.
+        const QList<std::tuple<QString, int, int>> kinds{
+            {QStringLiteral("but the file name says 12-31"), runs, 5 * 100 + 5},
+            {QStringLiteral("the same run (the same code line) appeared"), runs - 1, 5 * 101 + 1}};
+        for (const auto &[kind, count, firstUnlisted] : kinds) {
+            const QString more = QStringLiteral("%1 more problem(s) of this kind, not listed, the "
+                                                "first at line %2: ")
+                                     .arg(count - 100)
+                                     .arg(firstUnlisted);
+            const int lines = qMin(count, 100) + (count > 100 ? 1 : 0);
+            QCOMPARE(outcome.err.count(kind), lines);
+            QCOMPARE(outcome.err.count(more), count > 100 ? 1 : 0);
+            QCOMPARE(html.count(kind), lines);
+            QCOMPARE(html.count(more), count > 100 ? 1 : 0);
+        }
     }
 
     // Files are parsed ahead on every core, and students' pages made so: what comes out is

@@ -40,6 +40,13 @@ void FakePlatform::beep()
     ++beeps;
 }
 
+void FakePlatform::announce(const QString &text)
+{
+    announced.append(text);
+    if (onAnnounce)
+        onAnnounce(text);
+}
+
 QImage FakePlatform::clipboardImage()
 {
     return clipboard;

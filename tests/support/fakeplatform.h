@@ -12,7 +12,7 @@
 #include <functional>
 
 // A scripted platform: queued prompt answers, a fixed clock, queued random draws (then a
-// seeded generator), recorded messages, beeps and exits.
+// seeded generator), recorded messages, beeps, announcements and exits.
 class FakePlatform : public platform::Platform
 {
 public:
@@ -31,6 +31,9 @@ public:
     int drawsTaken = 0;
 
     int beeps = 0;
+    // Every announcement, in order; each is also handed to onAnnounce when set.
+    QStringList announced;
+    std::function<void(const QString &)> onAnnounce;
     QImage clipboard;
     bool clipboardRefuses = false;
 
@@ -45,6 +48,7 @@ public:
     void seedRandom(float seed) override;
     float nextRandom() override;
     void beep() override;
+    void announce(const QString &text) override;
     QImage clipboardImage() override;
     void setClipboardImage(const QImage &picture) override;
     QString defaultOutputFolder() override;

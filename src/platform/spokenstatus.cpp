@@ -1,15 +1,30 @@
 // SPDX-License-Identifier: MIT
-#include "app/spokenstatus.h"
+#include "platform/spokenstatus.h"
 
 #include <QAccessible>
 
-SpokenStatus::SpokenStatus(QWidget *window)
+namespace platform {
+
+SpokenStatus::SpokenStatus(QWidget *window, const SpokenStatus *notification)
     : window_(window)
+    , notification_(notification)
 {}
 
 QAccessible::Id SpokenStatus::create(QWidget *window)
 {
-    return QAccessible::registerAccessibleInterface(new SpokenStatus(window));
+    auto *notification = new SpokenStatus(window, nullptr);
+    notification->textPart_ = new SpokenStatus(window, notification);
+    QAccessible::registerAccessibleInterface(notification->textPart_);
+    return QAccessible::registerAccessibleInterface(notification);
+}
+
+void SpokenStatus::destroy(QAccessible::Id id)
+{
+    auto *notification = static_cast<SpokenStatus *>(QAccessible::accessibleInterface(id));
+    if (!notification)
+        return;
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(notification->textPart_));
+    QAccessible::deleteAccessibleInterface(id);
 }
 
 void SpokenStatus::say(QAccessible::Id id, const QString &text)
@@ -59,27 +74,29 @@ QAccessibleInterface *SpokenStatus::childAt(int, int) const
 
 QAccessibleInterface *SpokenStatus::parent() const
 {
+    if (isTextPart())
+        return const_cast<SpokenStatus *>(notification_);
     return window_ ? QAccessible::queryAccessibleInterface(window_) : nullptr;
 }
 
-QAccessibleInterface *SpokenStatus::child(int) const
+QAccessibleInterface *SpokenStatus::child(int index) const
 {
-    return nullptr;
+    return index == 0 ? textPart_ : nullptr;
 }
 
 int SpokenStatus::childCount() const
 {
-    return 0;
+    return textPart_ ? 1 : 0;
 }
 
-int SpokenStatus::indexOfChild(const QAccessibleInterface *) const
+int SpokenStatus::indexOfChild(const QAccessibleInterface *child) const
 {
-    return -1;
+    return child && child == textPart_ ? 0 : -1;
 }
 
 QString SpokenStatus::text(QAccessible::Text t) const
 {
-    return t == QAccessible::Name ? text_ : QString();
+    return isTextPart() && t == QAccessible::Name ? currentText() : QString();
 }
 
 void SpokenStatus::setText(QAccessible::Text, const QString &) {}
@@ -91,12 +108,15 @@ QRect SpokenStatus::rect() const
 
 QAccessible::Role SpokenStatus::role() const
 {
-    return QAccessible::Notification;
+    return isTextPart() ? QAccessible::StaticText : QAccessible::Notification;
 }
 
 QAccessible::State SpokenStatus::state() const
 {
     QAccessible::State state;
-    state.invisible = text_.isEmpty();
+    state.invisible = currentText().isEmpty();
+    state.readOnly = isTextPart();
     return state;
 }
+
+} // namespace platform
