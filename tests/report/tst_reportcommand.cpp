@@ -708,6 +708,11 @@ private slots:
     // The folder dialog of the desktop entry takes a course site's .zip as well as a folder.
     void folderDialogTakesAZip()
     {
+#if defined(__SANITIZE_THREAD__)
+        // Qt's file dialog reads folders on its own, uninstrumented thread, which this
+        // sanitizer can only misjudge; and a process started after it would die at fork.
+        QSKIP("the dialog's threads belong to Qt, not to the reader");
+#endif
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString archive = dir.filePath(QStringLiteral("submissions.zip"));
