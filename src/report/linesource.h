@@ -84,6 +84,8 @@ public:
 private:
     bool fill();
     bool skipLongLine(Line &line);
+    qsizetype knownLineLength() const;
+    void takeDoubledCarriageReturn(qint64 number, qsizetype &end, qsizetype &endLength);
     qsizetype findLineEnd(qsizetype from, qsizetype *endLength);
     void noteForeign(qint64 number);
 

@@ -74,10 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const qsizetype lineLimit = lineLimits[data[1] % lineLimits.size()];
     const QByteArray file(reinterpret_cast<const char *>(data) + 2, qsizetype(size) - 2);
     const QString chosen = readingOf(file, kind, lineLimit, readSize);
-    if (readSize != report::LineSource::defaultReadSize &&
-        chosen != readingOf(file, kind, lineLimit, report::LineSource::defaultReadSize)) {
-        std::fprintf(stderr, "read otherwise at read size %lld\n",
-                     static_cast<long long>(readSize));
+    if (readSize == report::LineSource::defaultReadSize)
+        return 0;
+    const QString usual = readingOf(file, kind, lineLimit, report::LineSource::defaultReadSize);
+    if (chosen != usual) {
+        std::fprintf(stderr, "read otherwise at read size %lld:\n%s\n-- at the default:\n%s\n",
+                     static_cast<long long>(readSize), qPrintable(chosen), qPrintable(usual));
         std::abort();
     }
     return 0;

@@ -509,6 +509,63 @@ private slots:
                  qPrintable(QString::number(furthestAhead)));
     }
 
+    // A line is too long by its own length alone, whatever the reads it spans: at the limit it
+    // is read, one byte over it is left out with its length; a line end split between reads
+    // (CR | LF, CR | CR LF) is never taken for part of the line.
+    void longLinesWhateverTheReadSize_data()
+    {
+        QTest::addColumn<QByteArray>("lineEnd");
+        QTest::addColumn<qsizetype>("over"); // bytes beyond the limit
+        const qsizetype limit = 250;
+        for (const auto &[name, lineEnd] : {std::pair{"CR LF", QByteArray("\r\n")},
+                                            {"CR CR LF", QByteArray("\r\r\n")},
+                                            {"LF", QByteArray("\n")},
+                                            {"CR", QByteArray("\r")}}) {
+            for (const qsizetype over : {qsizetype(-1), qsizetype(0), qsizetype(1), 2 * limit})
+                QTest::addRow("%s, %+lld", name, qlonglong(over)) << lineEnd << over;
+        }
+    }
+    void longLinesWhateverTheReadSize()
+    {
+        QFETCH(QByteArray, lineEnd);
+        QFETCH(qsizetype, over);
+        const qsizetype limit = 250; // the longest line of the record, its question, fits
+        QByteArray bytes = block() + response(firstQuestion, QStringLiteral("a\r\n#")) + response();
+        // A CR CR LF stands only where a write was cut short; other line ends are the file's.
+        const bool doubled = lineEnd == "\r\r\n";
+        bytes.replace("#\r\n", QByteArray(limit + over, '.') + (doubled ? lineEnd : "\r\n"));
+        if (!doubled)
+            bytes.replace("\r\n", lineEnd);
+        const ParsedFile usual = parseBytes(bytes, sendName, limit);
+        QList<report::Problem> tooLong = usual.realProblems();
+        tooLong.removeIf(
+            [](const auto &problem) { return !problem.text.contains(u"longer than the limit"); });
+        QVERIFY2(usual.records.size() == 2 && tooLong.size() == (over > 0 ? 1 : 0),
+                 qPrintable(describe(usual.problems)));
+        if (over > 0)
+            QVERIFY(tooLong[0].text.contains(QStringLiteral("(%1 bytes)").arg(limit + over)));
+        for (const qsizetype readSize : {1, 2, 3, 249, 251}) {
+            const ParsedFile chunked = parseBytes(bytes, sendName, limit, readSize);
+            QCOMPARE(describe(chunked.problems), describe(usual.problems));
+            compareRecords(chunked.records, usual.records, false);
+        }
+    }
+
+    // A line past the reader's own limit (64 MiB) is told by its whole length, across the
+    // hundreds of reads it spans.
+    void aLineOfSeventyMebibytes()
+    {
+        GrowingFile file(block() + response(), QByteArray(1024 * 1024, 'x'), 70);
+        report::RecordParser parser(file, sendName, report::RecordParser::FileKind::Send,
+                                    builtInIndex(), QStringLiteral("03-03"));
+        QStringList problems;
+        report::RecordParser::Handlers handlers;
+        handlers.problem = [&](const report::Problem &problem) { problems.append(problem.text); };
+        parser.parse(handlers);
+        QVERIFY2(problems.filter(QStringLiteral("(73400320 bytes)")).size() == 1,
+                 qPrintable(problems.join(u'\n')));
+    }
+
     // Files are read ahead on worker threads: results come in the order asked for whoever made
     // them, the workers stay within their window, and what is left untaken ends without a hang.
     void orderedWork_data()
