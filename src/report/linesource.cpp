@@ -12,7 +12,6 @@ namespace report {
 
 namespace {
 
-constexpr qint64 chunkSize = 256 * 1024;
 const QByteArray bom("\xEF\xBB\xBF");
 
 // Eight bytes at a time: most lines of a record file are plain ASCII.
@@ -62,15 +61,17 @@ std::optional<QString> utf8(QByteArrayView bytes)
 
 } // namespace
 
-LineSource::LineSource(QIODevice &device, qsizetype lineLimit)
+LineSource::LineSource(QIODevice &device, qsizetype lineLimit, qsizetype readSize)
     : device_(device)
     , lineLimit_(lineLimit)
+    , readSize_(qMax<qsizetype>(1, readSize))
 {}
 
 bool LineSource::fill()
 {
     if (atEnd_)
         return false;
+    moving();
     // Bytes of lines still held (up to keepFrom_) stay where they are.
     if (const qsizetype done = qsizetype(qBound<qint64>(0, keepFrom_ - base_, start_)); done > 0) {
         buffer_.remove(0, done);
@@ -78,10 +79,10 @@ bool LineSource::fill()
         start_ -= done;
     }
     const qsizetype had = buffer_.size();
-    if (buffer_.capacity() < had + chunkSize)
-        buffer_.reserve(qMax(had + chunkSize, 2 * buffer_.capacity()));
-    buffer_.resize(had + chunkSize);
-    const qint64 got = device_.read(buffer_.data() + had, chunkSize);
+    if (buffer_.capacity() < had + readSize_)
+        buffer_.reserve(qMax(had + readSize_, 2 * buffer_.capacity()));
+    buffer_.resize(had + readSize_);
+    const qint64 got = device_.read(buffer_.data() + had, readSize_);
     if (got < 0) {
         readFailed_ = true;
         readError_ = device_.errorString();
@@ -163,7 +164,7 @@ QString LineSource::text(const Line &line) const
     if (line.decoded)
         return line.text;
     QString text;
-    windows1252(bytes(line), text);
+    windows1252(bytes(line).view(), text);
     return text;
 }
 
@@ -196,7 +197,7 @@ bool LineSource::next(Line &line)
         end = findLineEnd(scanned, &endLength);
         if (end >= 0)
             break;
-        if (buffer_.size() - start_ > lineLimit_)
+        if (knownLineLength() > lineLimit_)
             return skipLongLine(line);
         // Rescan from just before the end of what was there: a CR may have been the last byte.
         scanned = qMax(start_, buffer_.size() - 1);
@@ -216,15 +217,7 @@ bool LineSource::next(Line &line)
     }
     line.number = ++number_;
     line.droppedLength = 0;
-    // CR CR LF: a write cut short between CR and LF, closed by the next record's CR LF (or a
-    // transfer that doubled the CR). The extra CR belongs to the line end, not to the text.
-    if (lineEnds_ == LineEnds::CrLf && endLength == 2 && end > start_ &&
-        buffer_.at(end - 1) == '\r') {
-        --end;
-        ++endLength;
-        if (doubledCarriageReturns_++ == 0)
-            firstDoubledCarriageReturn_ = line.number;
-    }
+    takeDoubledCarriageReturn(line.number, end, endLength);
     line.offset = base_ + start_;
     if (end - start_ > lineLimit_) {
         line.length = 0;
@@ -257,6 +250,30 @@ bool LineSource::next(Line &line)
     return true;
 }
 
+// How long the line being found is at least: its bytes so far but for up to two CRs at their
+// end, which may yet turn out to be its line end (CR LF, or CR CR LF, split between reads).
+// A line is judged too long on this alone, so that the judgement never depends on read sizes.
+qsizetype LineSource::knownLineLength() const
+{
+    qsizetype length = buffer_.size() - start_;
+    for (int i = 0; i < 2 && length > 0 && buffer_.at(start_ + length - 1) == '\r'; ++i)
+        --length;
+    return length;
+}
+
+// CR CR LF: a write cut short between CR and LF, closed by the next record's CR LF (or a
+// transfer that doubled the CR). The extra CR belongs to the line end, not to the text.
+void LineSource::takeDoubledCarriageReturn(qint64 number, qsizetype &end, qsizetype &endLength)
+{
+    if (lineEnds_ != LineEnds::CrLf || endLength != 2 || end <= start_ ||
+        buffer_.at(end - 1) != '\r')
+        return;
+    --end;
+    ++endLength;
+    if (doubledCarriageReturns_++ == 0)
+        firstDoubledCarriageReturn_ = number;
+}
+
 // A line longer than the limit: its bytes are counted and let go as they come, up to its line
 // end, so that it costs no more memory than one read.
 bool LineSource::skipLongLine(Line &line)
@@ -265,25 +282,29 @@ bool LineSource::skipLongLine(Line &line)
     qsizetype endLength = 0;
     qsizetype end = -1;
     while (end < 0) {
-        // What was read of it goes, even before lines still held; the last byte stays: it may
-        // be the CR of a CR LF split between two reads.
-        const qsizetype read = buffer_.size() - 1 - start_;
-        length += read;
-        buffer_.remove(start_, read);
+        // What was read of it goes, even before lines still held; the last two bytes stay: they
+        // may be the CR (CR) of a line end split between two reads.
+        if (const qsizetype read = buffer_.size() - 2 - start_; read > 0) {
+            length += read;
+            moving();
+            buffer_.remove(start_, read);
+        }
         if (!fill())
             break;
         end = findLineEnd(start_, &endLength);
     }
+    line.number = ++number_;
     if (end < 0) {
         end = buffer_.size();
         endLength = 0;
         endsInsideLine_ = true;
+    } else {
+        takeDoubledCarriageReturn(line.number, end, endLength);
     }
     length += end - start_;
     line.offset = base_ + start_;
     start_ = end + endLength;
     loneLineFeeds_ = 0;
-    line.number = ++number_;
     line.length = 0;
     line.decoded = false;
     line.droppedLength = length;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "report/linebytes.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -35,8 +37,11 @@ public:
 
     // No line is held longer than this: memory stays bounded whatever the input.
     static constexpr qsizetype defaultLineLimit = 64 * 1024 * 1024;
+    // Bytes asked of the device at a time. What is read never depends on it.
+    static constexpr qsizetype defaultReadSize = 256 * 1024;
 
-    explicit LineSource(QIODevice &device, qsizetype lineLimit = defaultLineLimit);
+    explicit LineSource(QIODevice &device, qsizetype lineLimit = defaultLineLimit,
+                        qsizetype readSize = defaultReadSize);
 
     qsizetype lineLimit() const { return lineLimit_; }
 
@@ -45,11 +50,13 @@ public:
     bool next(Line &line);
 
     // The bytes of a line, or of `length` bytes from `offset` on, without copying them: valid
-    // until the next line is read, and for as long after as release() has not let them go.
-    QByteArrayView bytes(const Line &line) const { return bytes(line.offset, line.length); }
-    QByteArrayView bytes(qint64 offset, qsizetype length) const
+    // until the next line is read (a debug build asserts on a view used later), and for as
+    // long after as release() has not let them go.
+    LineBytes bytes(const Line &line) const { return bytes(line.offset, line.length); }
+    LineBytes bytes(qint64 offset, qsizetype length) const
     {
-        return {buffer_.constData() + (offset - base_), length};
+        Q_ASSERT(offset >= base_ && offset - base_ + length <= buffer_.size());
+        return {{buffer_.constData() + (offset - base_), length}, &moves_};
     }
     // Bytes before `offset` will not be asked for again: reading on may let them go.
     void release(qint64 offset) { keepFrom_ = offset; }
@@ -77,12 +84,18 @@ public:
 private:
     bool fill();
     bool skipLongLine(Line &line);
+    qsizetype knownLineLength() const;
+    void takeDoubledCarriageReturn(qint64 number, qsizetype &end, qsizetype &endLength);
     qsizetype findLineEnd(qsizetype from, qsizetype *endLength);
     void noteForeign(qint64 number);
 
+    void moving() { ++moves_; }
+
     QIODevice &device_;
     qsizetype lineLimit_;
+    qsizetype readSize_;
     QByteArray buffer_;
+    quint64 moves_ = 0;   // bumped whenever buffer_ may move or shift: views made before are stale
     qint64 base_ = 0;     // the offset of buffer_'s first byte
     qint64 keepFrom_ = 0; // no byte from here on is let go
     qsizetype start_ = 0;

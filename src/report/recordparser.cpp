@@ -1,119 +1,27 @@
 // SPDX-License-Identifier: MIT
 #include "report/recordparser.h"
 
-#include "records/codepage.h"
 #include "records/linecoding.h"
 #include "records/recordcomposition.h"
 #include "report/questionindex.h"
 
+#include <QTime>
+
 #include <algorithm>
-#include <array>
 #include <cstring>
-#include <limits>
-#include <span>
 
 namespace report {
+
+using namespace recordlines;
 
 namespace {
 
 namespace text = records::fixedtext;
 
-// The fixed texts are ASCII: a line is tested on its bytes, in Windows-1252 and UTF-8 alike.
-const QByteArray title("bexlorin");
 const QByteArray openingRule = text::openingRule.toLatin1();
-const QByteArray closingRule = text::closingRule.toLatin1();
 const QByteArray stampIndent = text::stampIndent.toLatin1();
-const QByteArray responseHead = text::responseHead.toLatin1();
-const QByteArray confidenceLabel = text::confidenceLabel.toLatin1();
-const QByteArray selfCritiqueLabel = text::selfCritiqueLabel.toLatin1();
-const QByteArray notesLabel = text::notesLabel.toLatin1();
-const QByteArray questionNumberLabel = text::questionNumberLabel.toLatin1() + ' ';
 const QByteArray assignmentLabel = text::assignmentLabel.toLatin1();
 const QByteArray lineEnd("\r\n");
-
-// Cheap tests first: they run on every line of every record.
-bool isOpeningRule(QByteArrayView line)
-{
-    return line.size() == openingRule.size() && line.front() == '.' && line == openingRule;
-}
-
-bool isAssignmentLine(QByteArrayView line)
-{
-    return line.size() >= assignmentLabel.size() && line.front() == 'a' &&
-           line.startsWith(assignmentLabel);
-}
-
-// `pattern` with 9 standing for any digit: "99:99:99" and the like.
-bool hasForm(QByteArrayView text, QByteArrayView pattern)
-{
-    if (text.size() != pattern.size())
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (pattern[i] == '9' ? text[i] < '0' || text[i] > '9' : text[i] != pattern[i])
-            return false;
-    }
-    return true;
-}
-
-bool isStamp(QByteArrayView line, QByteArrayView form)
-{
-    return line.size() == stampIndent.size() + form.size() && line.startsWith(stampIndent) &&
-           hasForm(line.sliced(stampIndent.size()), form);
-}
-
-bool isTimeStamp(QByteArrayView line)
-{
-    return isStamp(line, "99:99:99");
-}
-
-bool isDateAndTimeStamp(QByteArrayView line)
-{
-    return isStamp(line, "99-99-999999:99:99");
-}
-
-bool isDate(QByteArrayView line)
-{
-    return hasForm(line, "99-99-9999");
-}
-
-// The number of "assignment #NNN"; 0 when it does not read as one.
-int assignmentNumberOf(QStringView line)
-{
-    bool ok = false;
-    const int number = line.mid(text::assignmentLabel.size()).trimmed().toInt(&ok);
-    return ok ? number : 0;
-}
-
-// "`questionNumber N " with N = assignment * 10000 + question; -1 when it is not one.
-qint64 questionNumberOf(QByteArrayView line)
-{
-    if (line.size() <= questionNumberLabel.size() || !line.startsWith(questionNumberLabel) ||
-        !line.endsWith(' '))
-        return -1;
-    const QByteArrayView digits = line.sliced(questionNumberLabel.size()).chopped(1);
-    if (digits.isEmpty() || digits.size() > 12)
-        return -1;
-    qint64 n = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9')
-            return -1;
-        n = n * 10 + (c - '0');
-    }
-    return n;
-}
-
-// A code line holds only characters of code 66 or more, and never 117.
-bool isValidCodeLine(QStringView line)
-{
-    if (line.isEmpty())
-        return false;
-    for (const QChar c : line) {
-        const int code = records::codepage::codeOf(c.unicode());
-        if (code < 66 || code == 117)
-            return false;
-    }
-    return true;
-}
 
 std::optional<int> ratingNumber(const QString &typed)
 {
@@ -121,6 +29,22 @@ std::optional<int> ratingNumber(const QString &typed)
     if (trimmed.size() == 1 && trimmed[0] >= u'0' && trimmed[0] <= u'3')
         return trimmed[0].unicode() - u'0';
     return std::nullopt;
+}
+
+QString sizeText(qsizetype bytes)
+{
+    constexpr qsizetype mebibyte = 1024 * 1024;
+    return bytes % mebibyte == 0 ? QStringLiteral("%1 MiB").arg(bytes / mebibyte)
+                                 : QStringLiteral("%1 bytes").arg(bytes);
+}
+
+// The records a file can hold as the program writes it: a master file's responses have their
+// question-number lines, a send file's have none, a notes file holds notes alone (and no runs).
+RecordLayout::Forms formsOf(RecordParser::FileKind kind)
+{
+    using Kind = RecordParser::FileKind;
+    return {kind == Kind::Master || kind == Kind::Other, kind == Kind::Send || kind == Kind::Other,
+            kind != Kind::Notes};
 }
 
 } // namespace
@@ -148,7 +72,7 @@ public:
     // The line, after its first `skip` bytes.
     void add(const LineSource::Line &line, qsizetype skip = 0)
     {
-        const QByteArrayView text = source_.bytes(line).sliced(skip);
+        const QByteArrayView text = source_.bytes(line).view().sliced(skip);
         const qint64 offset = line.offset + skip;
         const qsizetype separator = count_ > 0 ? lineEnd.size() : 0;
         ++count_;
@@ -168,6 +92,7 @@ public:
         if (inPlace_)
             return;
         // Resize and copy: QByteArray::append goes the long way round for every line.
+        ++changes_;
         bytes_.resize(size_);
         char *to = bytes_.data() + lastStart_ - separator;
         if (separator > 0)
@@ -180,30 +105,29 @@ public:
         size_ = mark.size;
         lastStart_ = mark.lastStart;
         count_ = mark.count;
-        if (!inPlace_)
-            bytes_.truncate(size_);
+        truncateCopy();
     }
     bool isEmpty() const { return count_ == 0; }
     bool overflowed() const { return overflow_; }
     // The first byte of the file it still needs, -1 for none.
     qint64 heldFrom() const { return inPlace_ && count_ > 0 ? start_ : -1; }
-    QByteArrayView bytes() const
+    LineBytes bytes() const
     {
         if (count_ == 0)
             return {};
-        return inPlace_ ? source_.bytes(start_, size_) : QByteArrayView(bytes_);
+        return inPlace_ ? source_.bytes(start_, size_) : LineBytes(bytes_, &changes_);
     }
-    QByteArrayView last() const { return bytes().sliced(lastStart_); }
+    LineBytes last() const { return bytes().sliced(lastStart_); }
     void dropLast()
     {
         size_ = count_ > 1 ? lastStart_ - lineEnd.size() : 0;
-        if (!inPlace_)
-            bytes_.truncate(size_);
+        truncateCopy();
         count_ = count_ > 1 ? 1 : 0; // what is left counts as one line from now on
         lastStart_ = 0;
     }
     void clear()
     {
+        ++changes_;
         bytes_.truncate(0);
         inPlace_ = true;
         size_ = lastStart_ = count_ = 0;
@@ -215,8 +139,16 @@ private:
     {
         if (!inPlace_)
             return;
-        bytes_ = count_ > 1 ? source_.bytes(start_, size_).toByteArray() : QByteArray();
+        ++changes_;
+        bytes_ = count_ > 1 ? source_.bytes(start_, size_).view().toByteArray() : QByteArray();
         inPlace_ = false;
+    }
+    void truncateCopy()
+    {
+        if (inPlace_)
+            return;
+        ++changes_;
+        bytes_.truncate(size_);
     }
 
     const LineSource &source_;
@@ -224,47 +156,14 @@ private:
     bool inPlace_ = true;
     qint64 start_ = 0; // in place: where the text starts in the file
     QByteArray bytes_; // otherwise: the text
+    quint64 changes_ = 0;
     qsizetype size_ = 0;
     qsizetype lastStart_ = 0;
     qsizetype count_ = 0;
     bool overflow_ = false;
 };
 
-namespace {
-
 using JoinedLines = RecordParser::JoinedLines;
-
-bool isRatingLine(QByteArrayView line)
-{
-    return line.startsWith(confidenceLabel) || line.startsWith(selfCritiqueLabel);
-}
-
-QString sizeText(qsizetype bytes)
-{
-    constexpr qsizetype mebibyte = 1024 * 1024;
-    return bytes % mebibyte == 0 ? QStringLiteral("%1 MiB").arg(bytes / mebibyte)
-                                 : QStringLiteral("%1 bytes").arg(bytes);
-}
-
-// How far a look for a pasted record goes before it takes what it sees for the real thing.
-constexpr qsizetype pasteLookLines = 4096;
-constexpr qint64 pasteLookBytes = 64 * 1024 * 1024;
-
-} // namespace
-
-// The parts of each kind of record after its opening rule and time stamp, in the order the
-// drill program writes them. A stricter rule for a kind is a change here.
-enum class RecordParser::Part { DateAndTimeStamp, QuestionNumber, Entry, Head, Body };
-
-namespace {
-
-using Part = RecordParser::Part;
-constexpr std::array sendResponseLayout{Part::Entry, Part::Head, Part::Body};
-constexpr std::array masterResponseLayout{Part::QuestionNumber, Part::Entry, Part::Head,
-                                          Part::Body};
-constexpr std::array notesLayout{Part::DateAndTimeStamp, Part::Entry, Part::Head, Part::Body};
-
-} // namespace
 
 // One record while its parts are read.
 struct RecordParser::Reading
@@ -275,7 +174,35 @@ struct RecordParser::Reading
     qint64 questionNumber = -1;
     qint64 missingHead = 0; // the line where the response head should be
     QString missing;        // what an incomplete record lacks
-    bool keepText = true;
+};
+
+// The typed text of a record while it is read: where the last closing rule that may end it
+// stands, and the first line after it.
+struct RecordParser::Body
+{
+    Body(const LineSource &source, qsizetype limit, RecordLayout::Closing closing)
+        : lines(source, limit)
+        , closing(closing)
+    {}
+
+    JoinedLines lines;
+    RecordLayout::Closing closing;
+    qsizetype count = 0; // lines taken, beyond the line limit too
+    Rating lastRating = Rating::None;
+    bool afterRule = false; // the last line was a closing rule that did not end the text
+    bool noteLabel = false; // a note's first line starts with its label, which is no text
+    bool clean = false;     // ended at a closing rule that the next record or run follows
+    std::optional<JoinedLines::Mark> end;
+    qint64 endLine = 0;
+    // The lines after it, in parts that each start at a record start (what a crash left of a
+    // record) or else fit no record.
+    struct After
+    {
+        qint64 first = 0;
+        QString text;
+        bool record = false;
+    };
+    QList<After> after;
 };
 
 namespace {
@@ -291,255 +218,84 @@ void setResponse(Record &record, QByteArrayView bytes, const LineSource &source,
         record.response = source.decode(bytes);
 }
 
-// The last line of a response record is its rating line, if it has one.
-void takeRating(RecordParser::Reading &reading, JoinedLines &lines, const LineSource &source)
-{
-    Record &record = reading.record;
-    if (reading.notes) {
-        record.kind = RecordKind::Note;
-    } else if (!lines.isEmpty() && isRatingLine(lines.last())) {
-        const QByteArrayView line = lines.last();
-        const bool confidence = line.startsWith(confidenceLabel);
-        record.kind = confidence ? RecordKind::Question : RecordKind::Answer;
-        record.hasRatingLine = true;
-        record.ratingTyped = source.decode(
-            line.sliced(confidence ? confidenceLabel.size() : selfCritiqueLabel.size()));
-        record.rating = ratingNumber(record.ratingTyped);
-        lines.dropLast();
-    }
-    setResponse(record, lines.bytes(), source, reading.keepText);
-}
-
 } // namespace
 
-// The typed text of a record while it is read: where the last closing rule that the layout
-// allows stands, and the first line after it.
-struct RecordParser::Body
-{
-    Body(const LineSource &source, qsizetype limit, bool rated)
-        : lines(source, limit)
-        , rated(rated)
-    {}
-    bool justEnded() const { return end && firstAfter == 0; }
-
-    JoinedLines lines;
-    qint64 pastedThrough = 0; // the last line of records pasted into the text
-    bool rated;               // a rating line comes before the closing rule
-    std::optional<JoinedLines::Mark> end;
-    qint64 endLine = 0;
-    qint64 firstAfter = 0;
-    QString firstAfterText;
-};
-
 RecordParser::RecordParser(QIODevice &device, const QString &fileName, FileKind kind,
-                           const QuestionIndex &index, QString expectedDate, qsizetype lineLimit)
-    : source_(device, lineLimit)
+                           const QuestionIndex &index, QString expectedDate, qsizetype lineLimit,
+                           qsizetype readSize)
+    : ahead_(device, lineLimit, readSize)
     , fileName_(fileName)
     , kind_(kind)
     , index_(index)
+    , layout_(ahead_, index, formsOf(kind))
     , expectedDate_(std::move(expectedDate))
-    , ahead_(8)
-    , entry_(std::make_unique<JoinedLines>(source_, source_.lineLimit()))
+    , entry_(std::make_unique<JoinedLines>(ahead_.source(), lineLimit))
 {}
 
 RecordParser::~RecordParser() = default;
 
-const LineSource::Line *RecordParser::readAhead(qsizetype ahead)
-{
-    while (aheadCount_ <= ahead && !sourceDone_) {
-        if (aheadCount_ == qsizetype(ahead_.size())) {
-            std::rotate(ahead_.begin(), ahead_.begin() + aheadFirst_, ahead_.end());
-            aheadFirst_ = 0;
-            ahead_.resize(ahead_.size() * 2);
-        }
-        LineSource::Line &line = ahead_[std::size_t((aheadFirst_ + aheadCount_) & aheadMask())];
-        if (!source_.next(line)) {
-            sourceDone_ = true;
-            break;
-        }
-        ++aheadCount_;
-        aheadBytes_ += line.length;
-        if (line.droppedLength > 0) {
-            problem(line.number, QStringLiteral("this line is longer than the limit of %1 "
-                                                "(%2 bytes): it is left out")
-                                     .arg(sizeText(source_.lineLimit()))
-                                     .arg(line.droppedLength));
-        }
-    }
-    return aheadCount_ > ahead ? &ahead_[std::size_t((aheadFirst_ + ahead) & aheadMask())]
-                               : nullptr;
-}
-
 LineSource::Line RecordParser::take()
 {
-    peek(0);
-    // A shared copy: the place keeps the storage for a later line once this one is let go.
-    LineSource::Line line = ahead_[std::size_t(aheadFirst_)];
-    aheadFirst_ = (aheadFirst_ + 1) & aheadMask();
-    --aheadCount_;
-    aheadBytes_ -= line.length;
-    // The line stays readable until the next one is taken, and the record's joined lines for
+    const LineSource::Line line = ahead_.take();
+    // The line stays readable until the next one is read, and the record's joined lines for
     // as long as they stand on the file's bytes.
     qint64 keep = line.offset;
     for (const JoinedLines *lines : {entry_.get(), body_}) {
         if (lines && lines->heldFrom() >= 0)
             keep = qMin(keep, lines->heldFrom());
     }
-    source_.release(keep);
+    ahead_.release(keep);
+    if (line.droppedLength > 0) {
+        problem(line.number, QStringLiteral("this line is longer than the limit of %1 (%2 bytes): "
+                                            "it is left out")
+                                 .arg(sizeText(source().lineLimit()))
+                                 .arg(line.droppedLength));
+    }
     return line;
 }
 
 // An opening rule followed by a time stamp.
-bool RecordParser::startsRecord(qsizetype ahead)
+bool RecordParser::startsRecord(qsizetype at)
 {
-    const auto *rule = peek(ahead);
-    if (!rule || !isOpeningRule(bytesOf(*rule)))
-        return false;
-    const auto *stamp = peek(ahead + 1);
-    return stamp && isTimeStamp(bytesOf(*stamp));
+    return ahead_.has(at + 1) && isOpeningRule(ahead_.bytes(at).view()) &&
+           isTimeStamp(ahead_.bytes(at + 1).view());
 }
 
-// The opening block of a run as only the drill program writes it: a valid code line,
-// "assignment #NNN", that assignment's head line from the bank, and the title.
-bool RecordParser::startsValidBlock(qsizetype ahead)
+bool RecordParser::breaksBetweenRecords(qsizetype at)
 {
-    const auto *assignment = peek(ahead + 1);
-    if (!assignment || !isAssignmentLine(bytesOf(*assignment)) || !peek(ahead + 3))
-        return false;
-    const auto *code = peek(ahead);
-    const auto *head = peek(ahead + 2);
-    const auto *title = peek(ahead + 3);
-    if (bytesOf(*title) != ::report::title)
-        return false;
-    const QString headLine = index_.headLine(assignmentNumberOf(source_.text(*assignment)));
-    return !headLine.isEmpty() && source_.text(*head).trimmed() == headLine &&
-           isValidCodeLine(source_.text(*code));
-}
-
-// Between records, an opening block is taken as it comes: a code line, "assignment #", a head
-// line and the title; or the same without the code line. What is wrong with it is reported.
-bool RecordParser::startsLooseBlock(qsizetype ahead, bool *withCodeLine)
-{
-    peek(ahead + 3);
-    const auto *first = peek(ahead);
-    const auto *second = peek(ahead + 1);
-    if (!first || !second)
-        return false;
-    const bool firstIsAssignment = isAssignmentLine(bytesOf(*first));
-    if (!firstIsAssignment && !isAssignmentLine(bytesOf(*second)))
-        return false;
-    const auto *third = peek(ahead + 2);
-    const auto *fourth = peek(ahead + 3);
-    if (!firstIsAssignment && fourth && bytesOf(*fourth) == ::report::title) {
-        *withCodeLine = true;
-        return true;
-    }
-    if (firstIsAssignment && third && bytesOf(*third) == ::report::title) {
-        *withCodeLine = false;
-        return true;
-    }
-    return false;
+    bool withCodeLine = false;
+    return startsRecord(at) || layout_.startsLooseBlock(at, &withCodeLine);
 }
 
 // What an interrupted write leaves of the start of an opening block or a record.
-bool RecordParser::startsPartialStart(qsizetype ahead)
+bool RecordParser::startsPartialStart(qsizetype at)
 {
-    peek(ahead + 1);
-    const auto *first = peek(ahead);
-    const auto *next = peek(ahead + 1);
-    if (!first)
+    if (!ahead_.has(at))
         return false;
-    return bytesOf(*first).startsWith(assignmentLabel) ||
-           (next && bytesOf(*next).startsWith(assignmentLabel)) ||
-           (!bytesOf(*first).isEmpty() && openingRule.startsWith(bytesOf(*first)));
+    if (ahead_.has(at + 1) && isAssignmentLine(ahead_.bytes(at + 1).view()))
+        return true;
+    const QByteArrayView first = ahead_.bytes(at).view();
+    return isAssignmentLine(first) ||
+           (!first.isEmpty() && QByteArrayView(openingRule).startsWith(first));
 }
 
-// Inside a record only what the drill program writes ends it: a record start or a valid
-// opening block.
-bool RecordParser::breaksRecord(qsizetype ahead)
-{
-    return startsRecord(ahead) || startsValidBlock(ahead);
-}
-
-bool RecordParser::breaksBetweenRecords(qsizetype ahead)
-{
-    bool withCodeLine = false;
-    return startsRecord(ahead) || startsLooseBlock(ahead, &withCodeLine);
-}
-
-// A record start inside a response, where no closing rule ended the response just before:
-// real (the response was cut short there and the next record written after it) when the
-// records it starts end, each at a closing rule after a rating line, followed by the next
-// record or run or the end of the file; pasted into the response when the response goes on
-// after one of them. Gives the line of that last pasted closing rule, 0 for real. Past the
-// look's bounds it is taken for real. Lines once looked through are not looked through again.
-qint64 RecordParser::pastedThrough(qsizetype ahead)
-{
-    if (genuineThrough_ == std::numeric_limits<qint64>::max())
-        return 0;
-    const qint64 first = peek(ahead)->number;
-    qsizetype i = qMax(ahead + 2, ahead + qsizetype(genuineThrough_ - first) + 1);
-    for (; i - ahead < pasteLookLines && aheadBytes_ < pasteLookBytes; ++i) {
-        const auto *line = peek(i);
-        if (!line || (bytesOf(*line) == closingRule && isRatingLine(bytesOf(*peek(i - 1))) &&
-                      !peek(i + 1))) {
-            genuineThrough_ = std::numeric_limits<qint64>::max();
-            return 0;
-        }
-        if (bytesOf(*line) != closingRule || !isRatingLine(bytesOf(*peek(i - 1))))
-            continue;
-        if (!breaksRecord(i + 1))
-            return first + (i - ahead);
-        genuineThrough_ = first + (i - ahead);
-    }
-    return 0;
-}
-
-// What a cut leaves of the start of a record (its opening rule, or that and part of its time
-// stamp), then the next record or run.
-bool RecordParser::startsCutRule(qsizetype ahead)
-{
-    peek(ahead + 2);
-    const auto *rule = peek(ahead);
-    if (!rule || bytesOf(*rule).isEmpty() || !openingRule.startsWith(bytesOf(*rule)))
-        return false;
-    const auto *stamp = peek(ahead + 1);
-    if (stamp && !bytesOf(*stamp).isEmpty() && bytesOf(*stamp).size() < stampIndent.size() + 8 &&
-        (stampIndent.startsWith(bytesOf(*stamp)) || bytesOf(*stamp).startsWith(stampIndent)))
-        ++ahead;
-    return !peek(ahead + 1) || breaksRecord(ahead + 1);
-}
-
-// Right after a record, an opening block that does not add up (no code line, an invalid one)
-// still starts a run when the next record or run, or the end of the file, follows it.
-bool RecordParser::startsLooseRun(qsizetype ahead)
-{
-    bool withCodeLine = false;
-    if (!startsLooseBlock(ahead, &withCodeLine))
-        return false;
-    qsizetype next = ahead + (withCodeLine ? 4 : 3);
-    if (const auto *date = peek(next); date && isDate(bytesOf(*date)))
-        ++next;
-    return !peek(next) || breaksBetweenRecords(next);
-}
-
-void RecordParser::problem(qint64 line, const QString &text, bool notice)
+void RecordParser::problem(qint64 line, const QString &text, bool notice, qint64 lastLine)
 {
     if (handlers_->problem)
-        handlers_->problem({fileName_, line, text, notice});
+        handlers_->problem({fileName_, line, text, notice, false, lastLine});
 }
 
 void RecordParser::parse(const Handlers &handlers)
 {
     handlers_ = &handlers;
-    while (peek(0)) {
+    while (ahead_.has(0)) {
         bool withCodeLine = false;
         if (startsRecord(0)) {
             parseRecord();
-        } else if (startsLooseBlock(0, &withCodeLine)) {
+        } else if (layout_.startsLooseBlock(0, &withCodeLine)) {
             parseOpeningBlock(withCodeLine);
         } else if (startsPartialStart(0)) {
-            skipIncomplete(bytesOf(*peek(0)).startsWith('.')
+            skipIncomplete(ahead_.bytes(0).startsWith(".")
                                ? QStringLiteral("record (lines %1 to %2): it has no time stamp "
                                                 "after its opening rule")
                                : QStringLiteral("opening block (lines %1 to %2): it has no "
@@ -556,13 +312,14 @@ void RecordParser::parseOpeningBlock(bool withCodeLine)
 {
     run_ = Run();
     haveRun_ = true;
+    lastTime_.clear();
     // The run's problems follow the run, so that they are counted against it.
     QList<Problem> found;
     readCodeLine(withCodeLine, found);
-    const QString assignmentLine = source_.text(take());
+    const QString assignmentLine = source().text(take());
     run_.assignmentText = assignmentLine.mid(text::assignmentLabel.size());
     run_.assignment = assignmentNumberOf(assignmentLine);
-    run_.headLine = source_.text(take());
+    run_.headLine = source().text(take());
     take(); // the title, which startsLooseBlock has seen
     readDate(found);
     if (handlers_->run)
@@ -574,16 +331,16 @@ void RecordParser::parseOpeningBlock(bool withCodeLine)
 void RecordParser::readCodeLine(bool withCodeLine, QList<Problem> &found)
 {
     if (!withCodeLine) {
-        run_.line = peek(0)->number;
+        run_.line = ahead_.number(0);
         found.append({fileName_, run_.line,
                       QStringLiteral("this run has no code line before \"%1\": its code number "
                                      "is unknown")
-                          .arg(source_.text(*peek(0)))});
+                          .arg(ahead_.text(0))});
         return;
     }
     const LineSource::Line code = take();
     run_.line = code.number;
-    run_.codeLine = source_.text(code);
+    run_.codeLine = source().text(code);
     run_.codeLineValid = isValidCodeLine(run_.codeLine);
     if (run_.codeLineValid) {
         run_.codeNumber = records::codeNumberOf(run_.codeLine);
@@ -597,16 +354,15 @@ void RecordParser::readCodeLine(bool withCodeLine, QList<Problem> &found)
 
 void RecordParser::readDate(QList<Problem> &found)
 {
-    const LineSource::Line *date = peek(0);
-    if (!date || !isDate(bytesOf(*date))) {
+    if (!ahead_.has(0) || !isDate(ahead_.bytes(0).view())) {
         found.append({fileName_, run_.line,
                       QStringLiteral("the opening block of this run has no date line")});
         return;
     }
-    run_.date = QString::fromLatin1(bytesOf(*date));
-    const qint64 dateLine = take().number;
+    const LineSource::Line date = take();
+    run_.date = QString::fromLatin1(bytesOf(date).view());
     if (!expectedDate_.isEmpty() && run_.date.left(5) != expectedDate_) {
-        found.append({fileName_, dateLine,
+        found.append({fileName_, date.number,
                       QStringLiteral("the run is dated %1 but the file name says %2")
                           .arg(run_.date, expectedDate_)});
     }
@@ -617,17 +373,17 @@ void RecordParser::skipIncomplete(const QString &what)
 {
     const qint64 first = take().number;
     qint64 last = first;
-    while (peek(0) && !breaksBetweenRecords(0))
+    while (ahead_.has(0) && !breaksBetweenRecords(0))
         last = take().number;
-    problem(first, (QStringLiteral("incomplete ") + what).arg(first).arg(last));
+    problem(first, (QStringLiteral("incomplete ") + what).arg(first).arg(last), false, last);
 }
 
 void RecordParser::skipLinesThatFitNoRecord()
 {
     const LineSource::Line first = take();
-    const QString firstText = source_.text(first);
+    const QString firstText = source().text(first);
     qint64 last = first.number;
-    while (peek(0) && !breaksBetweenRecords(0) && !startsPartialStart(0))
+    while (ahead_.has(0) && !breaksBetweenRecords(0) && !startsPartialStart(0))
         last = take().number;
     reportFitNoRecord(first.number, last, firstText);
 }
@@ -638,96 +394,119 @@ void RecordParser::reportFitNoRecord(qint64 first, qint64 last, const QString &t
         problem(first, QStringLiteral("this line fits no record (an edit by hand?): \"%1\"")
                            .arg(text.left(60)));
     } else {
-        problem(first, QStringLiteral("lines %1 to %2 fit no record (an edit by hand?), the "
-                                      "first: \"%3\"")
-                           .arg(first)
-                           .arg(last)
-                           .arg(text.left(60)));
+        problem(first,
+                QStringLiteral("lines %1 to %2 fit no record (an edit by hand?), the "
+                               "first: \"%3\"")
+                    .arg(first)
+                    .arg(last)
+                    .arg(text.left(60)),
+                false, last);
     }
+}
+
+// Lines after a record's last closing rule, before the next record or run: what a crash left of
+// a record's start, or lines added by hand.
+void RecordParser::reportAfterText(qint64 first, qint64 last, const QString &text, bool recordStart)
+{
+    if (!recordStart) {
+        reportFitNoRecord(first, last, text);
+        return;
+    }
+    problem(first,
+            QStringLiteral("incomplete record (lines %1 to %2): it stops before its "
+                           "response or note")
+                .arg(first)
+                .arg(last),
+            false, last);
 }
 
 void RecordParser::reportIncomplete(const Record &record, qint64 lastLine, const QString &missing)
 {
-    problem(record.line, QStringLiteral("incomplete record (lines %1 to %2): %3")
-                             .arg(record.line)
-                             .arg(lastLine)
-                             .arg(missing));
+    problem(record.line,
+            QStringLiteral("incomplete record (lines %1 to %2): %3")
+                .arg(record.line)
+                .arg(lastLine)
+                .arg(missing),
+            false, lastLine);
 }
 
 void RecordParser::parseRecord()
 {
     Reading reading;
-    reading.keepText = keepText_;
     entry_->clear();
-    reading.record.line = take().number;
-    const LineSource::Line stamp = take();
-    reading.last = stamp.number;
-    reading.record.time = QString::fromLatin1(bytesOf(stamp).sliced(stampIndent.size()));
-    // The layout is told by the line after the time stamp.
-    peek(2);
-    const auto *first = peek(0);
-    const auto *second = peek(1);
-    const auto *third = peek(2);
-    const std::span<const Part> layout =
-        first && isDateAndTimeStamp(bytesOf(*first)) ? std::span<const Part>(notesLayout)
-        : third && bytesOf(*first).isEmpty() && bytesOf(*second).isEmpty() &&
-                questionNumberOf(bytesOf(*third)) >= 0
-            ? std::span<const Part>(masterResponseLayout)
-            : std::span<const Part>(sendResponseLayout);
-    for (const Part part : layout) {
-        if (!readPart(part, reading)) {
-            reading.record.complete = false;
-            reportIncomplete(reading.record, reading.last, reading.missing);
-            break;
-        }
+    // A record of a form the file does not hold (a file renamed) is read in the form its lines
+    // have.
+    const RecordLayout::Form form = layout_.form(0, {}).value_or(RecordLayout::Form::SendResponse);
+    if (form != RecordLayout::Form::Notes && !layout_.holds(form) && !responseRead_) {
+        // The file's first response is of another form than its name says: the name is wrong.
+        layout_.alsoHold(form);
+        problem(ahead_.number(0),
+                QStringLiteral("this record is written as in a %1 file, though the file's name is "
+                               "not one: the file is read as holding such records")
+                    .arg(form == RecordLayout::Form::MasterResponse ? QStringLiteral("master")
+                                                                    : QStringLiteral("send")),
+                true);
+    }
+    responseRead_ = responseRead_ || form != RecordLayout::Form::Notes;
+    std::optional<RecordLayout::Start> start = layout_.start(0);
+    if (start && start->form != form)
+        start.reset();
+    readStamps(reading, form);
+    if (!readEntry(reading, start) || !readHead(reading) || !readBody(reading, start)) {
+        reading.record.complete = false;
+        reportIncomplete(reading.record, reading.last, reading.missing);
     }
     finishRecord(reading.record);
 }
 
-bool RecordParser::readPart(Part part, Reading &reading)
+// The opening rule, the time stamp and what the form has before the entry.
+void RecordParser::readStamps(Reading &reading, RecordLayout::Form form)
 {
-    switch (part) {
-    case Part::DateAndTimeStamp: {
-        const LineSource::Line stamp = take();
+    reading.record.line = take().number;
+    const LineSource::Line stamp = take();
+    reading.last = stamp.number;
+    reading.record.time = QString::fromLatin1(bytesOf(stamp).view().sliced(stampIndent.size()));
+    if (form == RecordLayout::Form::Notes) {
+        const LineSource::Line dateAndTime = take();
         reading.notes = true;
-        reading.record.dateAndTime = QString::fromLatin1(bytesOf(stamp).sliced(stampIndent.size()));
-        reading.last = stamp.number;
-        return true;
-    }
-    case Part::QuestionNumber:
+        reading.record.dateAndTime =
+            QString::fromLatin1(bytesOf(dateAndTime).view().sliced(stampIndent.size()));
+        reading.last = dateAndTime.number;
+    } else if (form == RecordLayout::Form::MasterResponse) {
         take();
         take();
-        reading.questionNumber = questionNumberOf(bytesOf(*peek(0)));
-        reading.last = take().number;
-        return true;
-    case Part::Entry:
-        return readEntry(reading);
-    case Part::Head:
-        return readHead(reading);
-    case Part::Body:
-        return readBody(reading);
+        const LineSource::Line number = take();
+        reading.questionNumber = questionNumberOf(bytesOf(number).view());
+        reading.last = number.number;
     }
-    return false;
 }
 
-// The recorded entry runs to the second opening rule.
-bool RecordParser::readEntry(Reading &reading)
+// The recorded entry runs to the second opening rule: where the layout found it, or else up to
+// the next opening rule that starts no record.
+bool RecordParser::readEntry(Reading &reading, const std::optional<RecordLayout::Start> &start)
 {
     JoinedLines &lines = *entry_;
-    for (;;) {
-        const auto *line = peek(0);
-        if (!line || breaksRecord(0)) {
-            reading.record.recordedLine = source_.decode(lines.bytes());
-            lines.clear(); // an entry cut short is not looked up as written
-            reading.missing =
-                QStringLiteral("it stops inside its recorded line (no second opening rule)");
-            return false;
+    if (start) {
+        for (qsizetype i = start->entry; i < start->rule; ++i) {
+            const LineSource::Line line = take();
+            lines.add(line);
         }
-        const LineSource::Line taken = take();
-        reading.last = taken.number;
-        if (isOpeningRule(bytesOf(taken)))
-            break;
-        lines.add(taken);
+        reading.last = take().number;
+    } else {
+        for (;;) {
+            if (!ahead_.has(0) || startsRecord(0) || layout_.startsValidBlock(0)) {
+                reading.record.recordedLine = source().decode(lines.bytes().view());
+                lines.clear(); // an entry cut short is not looked up as written
+                reading.missing =
+                    QStringLiteral("it stops inside its recorded line (no second opening rule)");
+                return false;
+            }
+            const LineSource::Line taken = take();
+            reading.last = taken.number;
+            if (isOpeningRule(bytesOf(taken).view()))
+                break;
+            lines.add(taken);
+        }
     }
     Record &record = reading.record;
     record.assignment = run_.assignment;
@@ -741,92 +520,110 @@ bool RecordParser::readEntry(Reading &reading)
 
 bool RecordParser::readHead(Reading &reading)
 {
-    const auto *head = peek(0);
-    if (!head || breaksRecord(0)) {
+    if (!ahead_.has(0) || layout_.startsInText(0)) {
         reading.missing =
             QStringLiteral("it stops after its recorded line (no response or note follows)");
         return false;
     }
-    if (bytesOf(*head).startsWith(notesLabel))
+    const QByteArrayView head = ahead_.bytes(0).view();
+    if (notesTextStart(head) >= 0)
         reading.notes = true; // the label is taken off with the first line of the note
-    else if (bytesOf(*head) == responseHead)
+    else if (!reading.notes && isResponseHead(head))
         reading.last = take().number;
     else
-        reading.missingHead = head->number; // read as the first line of the response
+        reading.missingHead = ahead_.number(0); // read as the first line of the text
     return true;
 }
 
-// The typed text, up to the last closing rule that the layout allows (after a rating line
-// when the record has one) before the next record or run. Lines after that closing rule are
-// lines that fit no record.
-bool RecordParser::readBody(Reading &reading)
+// The typed text, up to the first closing rule that the layout allows and that the next record
+// or run follows; or, when a whole record or run starts within the text (a crash cut it short),
+// or a record with its head right after a closing rule (no typed text has that), up to the last
+// closing rule that the layout allows before it, the lines after that fitting no record.
+bool RecordParser::readBody(Reading &reading, const std::optional<RecordLayout::Start> &start)
 {
-    Body body(source_, source_.lineLimit(), !reading.notes && !entry_->bytes().isEmpty());
+    using Closing = RecordLayout::Closing;
+    const Closing closing = reading.notes               ? Closing::AfterText
+                            : start                     ? start->closing
+                            : entry_->bytes().isEmpty() ? Closing::AfterText
+                                                        : Closing::AfterRating;
+    Body body(source(), source().lineLimit(), closing);
+    body.noteLabel = reading.notes;
     body_ = &body.lines;
-    for (bool first = true; peek(0); first = false) {
-        if (peek(0)->number > body.pastedThrough && endsBody(body))
-            break;
-        takeBodyLine(reading, body, first);
-    }
+    while (!body.clean && ahead_.has(0) && !layout_.startsInText(0) &&
+           !(body.afterRule && layout_.startsHeaded(0)))
+        takeBodyLine(reading, body);
     const bool closed = closeBody(reading, body);
     body_ = nullptr;
     return closed;
 }
 
-// Right after a closing rule, the next record or run (or what a cut left of it) ends the text;
-// elsewhere a record start ends it only when it is no paste, which is then let through whole.
-bool RecordParser::endsBody(Body &body)
-{
-    if (body.justEnded())
-        return breaksRecord(0) || startsCutRule(0) || startsLooseRun(0);
-    if (!breaksRecord(0))
-        return false;
-    body.pastedThrough = pastedThrough(0);
-    return body.pastedThrough == 0;
-}
-
-void RecordParser::takeBodyLine(Reading &reading, Body &body, bool first)
+void RecordParser::takeBodyLine(Reading &reading, Body &body)
 {
     const LineSource::Line taken = take();
     reading.last = taken.number;
-    QByteArrayView bytes = bytesOf(taken);
+    const LineBytes bytes = bytesOf(taken);
     qsizetype label = 0;
-    if (first && reading.notes && bytes.startsWith(notesLabel)) {
-        label = notesLabel.size();
-        bytes = bytes.sliced(label);
-    }
-    if (!first && bytes == closingRule && (!body.rated || isRatingLine(body.lines.last()))) {
+    if (body.noteLabel && body.count == 0)
+        label = qMax<qsizetype>(0, notesTextStart(bytes.view()));
+    if (RecordLayout::closes(body.closing, body.count, body.lastRating, bytes.view())) {
         body.end = body.lines.mark();
         body.endLine = taken.number;
-        body.firstAfter = 0;
-    } else if (body.justEnded()) {
-        body.firstAfter = taken.number;
-        body.firstAfterText = source_.text(taken);
+        body.after.clear();
+        body.lines.add(taken, label);
+        ++body.count;
+        body.lastRating = Rating::None;
+        body.clean = layout_.followsRecord(0);
+        return;
     }
+    const bool rule = !bytes.isEmpty() && QByteArrayView(openingRule).startsWith(bytes.view());
+    const bool wholeRule = isOpeningRule(bytes.view());
+    const QString text = body.end ? source().text(taken) : QString();
+    body.lastRating = ratingOf(bytes.view());
+    body.afterRule = isClosingRule(bytes.view());
     body.lines.add(taken, label);
+    ++body.count;
+    if (body.end && (body.after.isEmpty() ||
+                     (wholeRule && ahead_.has(0) && isTimeStamp(ahead_.bytes(0).view()))))
+        body.after.append({taken.number, text, rule});
 }
 
 bool RecordParser::closeBody(Reading &reading, Body &body)
 {
+    const bool rated = body.closing != RecordLayout::Closing::AfterText;
     if (body.lines.overflowed())
         problem(reading.record.line,
                 QStringLiteral("the text of this record is longer than %1: only that much of it "
                                "is kept")
-                    .arg(sizeText(source_.lineLimit())));
+                    .arg(sizeText(source().lineLimit())));
     if (!body.end) {
-        setResponse(reading.record, body.lines.bytes(), source_, keepText_);
-        reading.missing = body.rated ? QStringLiteral("it has no rating line and closing rule")
-                                     : QStringLiteral("it has no closing rule");
+        setResponse(reading.record, body.lines.bytes().view(), source(), keepText_);
+        reading.missing = rated ? QStringLiteral("it has no rating line and closing rule")
+                                : QStringLiteral("it has no closing rule");
         return false;
     }
-    if (body.firstAfter > 0)
-        reportFitNoRecord(body.firstAfter, reading.last, body.firstAfterText);
+    for (qsizetype i = 0; i < body.after.size(); ++i) {
+        const Body::After &part = body.after[i];
+        reportAfterText(part.first,
+                        i + 1 < body.after.size() ? body.after[i + 1].first - 1 : reading.last,
+                        part.text, part.record);
+    }
     body.lines.restore(*body.end);
     reading.last = body.endLine;
-    takeRating(reading, body.lines, source_);
-    if (reading.notes && reading.record.dateAndTime.isEmpty())
-        problem(reading.record.line,
-                QStringLiteral("this notes record has no date-and-time stamp"));
+    Record &record = reading.record;
+    if (reading.notes) {
+        record.kind = RecordKind::Note;
+    } else if (rated && !body.lines.isEmpty()) {
+        const QByteArrayView line = body.lines.last().view();
+        const Rating rating = ratingOf(line);
+        record.kind = rating == Rating::Confidence ? RecordKind::Question : RecordKind::Answer;
+        record.hasRatingLine = true;
+        record.ratingTyped = source().decode(typedRating(line));
+        record.rating = ratingNumber(record.ratingTyped);
+        body.lines.dropLast();
+    }
+    setResponse(record, body.lines.bytes().view(), source(), keepText_);
+    if (reading.notes && record.dateAndTime.isEmpty())
+        problem(record.line, QStringLiteral("this notes record has no date-and-time stamp"));
     if (reading.missingHead > 0) {
         problem(reading.missingHead,
                 QStringLiteral("expected \"%1\" here; the line is read as the first line of "
@@ -844,9 +641,9 @@ void RecordParser::finishRecord(Record &record)
         record.assignment = run_.assignment;
     // Taken as written first; only a line that is not found so is decoded and looked up again.
     std::optional<QuestionIndex::Place> place;
-    if (const QByteArrayView entry = entry_->bytes(); !entry.isEmpty()) {
-        place = index_.findBytes(entry, record.assignment);
-        record.recordedLine = place ? place->text : source_.decode(entry);
+    if (const LineBytes entry = entry_->bytes(); !entry.isEmpty()) {
+        place = index_.findBytes(entry.view(), record.assignment);
+        record.recordedLine = place ? place->text : source().decode(entry.view());
     }
     if (!place)
         place = index_.find(record.recordedLine, record.assignment);
@@ -879,15 +676,46 @@ void RecordParser::finishRecord(Record &record)
         problem(record.line, QStringLiteral("records before any opening block: their run has "
                                             "no code line, assignment or date"));
     }
+    checkTimeOrder(record);
     if (handlers_->record)
         handlers_->record(run_, std::move(record));
+}
+
+// A run's records are written in the order of the clicks, the clock read for each: a record
+// whose time stamp is earlier than the one before it was typed into a response (where it
+// cannot be told from a record by its bytes), or the clock was set back. A run that goes on
+// past midnight starts again at 00:00; a notes file's notes are ordered by their dates too.
+void RecordParser::checkTimeOrder(const Record &record)
+{
+    const bool dated = kind_ == FileKind::Notes;
+    QString stamp = dated ? record.dateAndTime : record.time;
+    if (dated && stamp.size() == 18)
+        stamp = stamp.mid(6, 4) + stamp.left(5) + stamp.mid(10);
+    const QTime time = QTime::fromString(record.time, QStringLiteral("HH:mm:ss"));
+    const QTime before = QTime::fromString(lastTime_.right(8), QStringLiteral("HH:mm:ss"));
+    const bool backwards =
+        !lastTime_.isEmpty() && stamp < lastTime_ &&
+        (dated || (time.isValid() && before.isValid() && time.secsTo(before) < 12 * 60 * 60));
+    if (backwards) {
+        problem(record.line,
+                QStringLiteral("this record's time stamp (%1) is earlier than that of the record "
+                               "before it (line %2, %3): a record typed or pasted into a "
+                               "response, or the clock set back")
+                    .arg(record.time)
+                    .arg(lastTimeLine_)
+                    .arg(lastTime_.right(8)));
+    }
+    if (!stamp.isEmpty()) {
+        lastTime_ = stamp;
+        lastTimeLine_ = record.line;
+    }
 }
 
 void RecordParser::reportFormat()
 {
     using LineEnds = LineSource::LineEnds;
     using Encoding = LineSource::Encoding;
-    const LineSource &s = source_;
+    const LineSource &s = source();
     if (s.readFailed())
         problem(0, QStringLiteral("reading stopped early: %1").arg(s.readError()));
     if (s.lineEnds() == LineEnds::Lf)

@@ -19,6 +19,7 @@ struct Problem
     bool notice = false;
     // The file or folder could not be read at all (the reader's exit status is then 2).
     bool input = false;
+    qint64 lastLine = 0; // the last of the lines it names, when they are more than one
 };
 
 struct Run

@@ -39,16 +39,18 @@ inline const report::QuestionIndex &builtInIndex()
 }
 
 // `name` decides the file kind and the date the opening blocks must have. A line limit well
-// below the reader's own lets a test try longer lines with a few kilobytes.
+// below the reader's own lets a test try longer lines with a few kilobytes; the read size is how
+// much the reader asks for at a time.
 inline ParsedFile parseBytes(const QByteArray &bytes, const QString &name,
-                             qsizetype lineLimit = 64 * 1024)
+                             qsizetype lineLimit = 64 * 1024,
+                             qsizetype readSize = report::LineSource::defaultReadSize)
 {
     QByteArray copy = bytes;
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
     const report::RecordFileName fileName = report::RecordFileName::of(name);
     report::RecordParser parser(buffer, name, fileName.kind, builtInIndex(), fileName.monthDay,
-                                lineLimit);
+                                lineLimit, readSize);
     ParsedFile parsed;
     // The gradebook adds what only a reader of whole runs can tell: a run that comes twice.
     report::Gradebook book(builtInIndex(), false);

@@ -267,8 +267,8 @@ private slots:
             text +=
                 records::responseRecord(records::RecordFile::Send, QStringLiteral("09:05:30"), 0,
                                         {entry, payload}, records::Rating::Confidence, payload);
-            text += records::notesRecord(QStringLiteral("09:06:00"),
-                                         QStringLiteral("03-03-202609:06:00"),
+            text += records::notesRecord(QStringLiteral("09:05:30"),
+                                         QStringLiteral("03-03-202609:05:30"),
                                          {entry, records::notesLine(payload)});
         }
         const QString fileName = QStringLiteral("send_0303") + name + QStringLiteral(".txt");

@@ -8,6 +8,7 @@
 #include "report/textstore.h"
 #include "walkedrun.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,11 +56,11 @@ const QString firstQuestion = QStringLiteral(
 
 QByteArray response(const QString &entry = firstQuestion,
                     const QString &text = QStringLiteral("12 m^2"),
-                    const QString &rating = QStringLiteral("2"))
+                    const QString &rating = QStringLiteral("2"),
+                    records::Rating kind = records::Rating::Confidence)
 {
     return cp1252(records::responseRecord(records::RecordFile::Send, QStringLiteral("09:05:30"),
-                                          10001, {entry, text}, records::Rating::Confidence,
-                                          rating));
+                                          10001, {entry, text}, kind, rating));
 }
 
 QString firstAnswer()
@@ -391,45 +392,76 @@ private slots:
     }
 
     // Text typed or pasted into a response that looks like a record or an opening block is part
-    // of the response: the run, its records and their questions stay as they are.
+    // of the response: the run, its records and their questions stay as they are. Only where
+    // the text ends with a whole record of the response's kind could the program have written
+    // the same bytes after a crash cut the response short: that reading is taken, and the
+    // record cut short is named (`flagged`, with `more` records read than were written).
     void typedLookalikes_data()
     {
         QTest::addColumn<QByteArray>("typed");
+        QTest::addColumn<qint64>("flagged");
+        QTest::addColumn<int>("more");
         const QByteArray earlier =
             response(firstQuestion, QStringLiteral("earlier"), QStringLiteral("1"));
         const QByteArray typedBlock = "assignment #001\r\n001.  Areas\r\nbexlorin";
-        QTest::newRow("an opening block without its code line") << typedBlock;
+        const QByteArray rated = "x\r\nconfidence assessment:  3\r\n" + closingRuleBytes();
+        QTest::newRow("an opening block without its code line") << typedBlock << 0ll << 0;
         QTest::newRow("an opening block with an invalid code line")
-            << "RESPONSE -->  \r\n" + typedBlock + "\r\n03-03-2026";
-        QTest::newRow("a line of 49 full stops") << closingRuleBytes();
-        QTest::newRow("a closing rule after a rating line")
-            << "confidence assessment:  3\r\n" + closingRuleBytes() + "\r\nand more";
-        QTest::newRow("a whole earlier record") << "see:\r\n" + earlier + "that was it";
-        QTest::newRow("a whole earlier record, last") << "see:\r\n" + earlier.chopped(2);
-        QTest::newRow("two earlier records") << earlier + earlier.chopped(2);
+            << "RESPONSE -->  \r\n" + typedBlock + "\r\n03-03-2026" << 0ll << 0;
+        QTest::newRow("a record's start without its response head")
+            << earlier.left(earlier.indexOf("RESPONSE")) + "what I had" << 0ll << 0;
+        QTest::newRow("a whole record of another kind")
+            << "see:\r\n" +
+                   response(firstAnswer(), QStringLiteral("e"), QStringLiteral("1"),
+                            records::Rating::SelfCritique) +
+                   "that was it"
+            << 0ll << 0;
+        QTest::newRow("a whole earlier record") << "see:\r\n" + earlier + "that was it" << 6ll << 1;
+        QTest::newRow("a whole earlier record, last")
+            << "see:\r\n" + earlier.chopped(2) << 6ll << 1;
+        QTest::newRow("two earlier records") << earlier + earlier.chopped(2) << 6ll << 2;
         QTest::newRow("all of them")
-            << typedBlock + "\r\n" + closingRuleBytes() + "\r\n" + earlier + typedBlock;
+            << typedBlock + "\r\n" + closingRuleBytes() + "\r\n" + earlier + typedBlock << 6ll << 1;
+        // After a typed rating and closing rule, a typed record is two records to any reader;
+        // its time stamp before the response's own tells.
+        QTest::newRow("a rated text, then an earlier record")
+            << rated + "\r\n" + earlier.chopped(2).replace("09:05:30", "09:01:00") << 16ll << 1;
     }
     void typedLookalikes()
     {
         QFETCH(QByteArray, typed);
+        QFETCH(qint64, flagged);
+        QFETCH(int, more);
         const QString text = records::codepage::decode(typed);
         const auto file = [&](const QString &first) {
             return block() + response(firstQuestion, first, QStringLiteral("3")) +
-                   response(firstAnswer(), QStringLiteral("second"), QStringLiteral("2")) +
+                   response(firstAnswer(), QStringLiteral("second"), QStringLiteral("2"),
+                            records::Rating::SelfCritique) +
                    response(firstQuestion, QStringLiteral("third"), QStringLiteral("1"));
         };
-        const ParsedFile plain = parseBytes(file(QStringLiteral("plain")), masterName);
-        const ParsedFile parsed = parseBytes(file(text), masterName);
-        QVERIFY2(parsed.problems.isEmpty(), qPrintable(describe(parsed.problems)));
+        const ParsedFile plain = parseBytes(file(QStringLiteral("plain")), sendName);
+        const ParsedFile parsed = parseBytes(file(text), sendName);
         QCOMPARE(parsed.runs.size(), 1);
-        QCOMPARE(parsed.records.size(), plain.records.size());
-        QCOMPARE(parsed.records.first().response, text);
-        for (qsizetype i = 0; i < parsed.records.size(); ++i) {
-            QCOMPARE(parsed.records[i].question, plain.records[i].question);
-            QVERIFY(parsed.records[i].kind == plain.records[i].kind);
-            QCOMPARE(parsed.records[i].ratingTyped, plain.records[i].ratingTyped);
-            QVERIFY(parsed.records[i].complete);
+        QCOMPARE(parsed.records.size(), plain.records.size() + more);
+        if (flagged == 0) {
+            QVERIFY2(parsed.problems.isEmpty(), qPrintable(describe(parsed.problems)));
+            QCOMPARE(parsed.records.first().response, text);
+        } else {
+            // The record cut short is named, or the typed one by its time stamp.
+            QVERIFY2(!parsed.realProblems().isEmpty() &&
+                         parsed.realProblems().first().line == flagged &&
+                         parsed.realProblems().first().text.contains(
+                             QRegularExpression(QStringLiteral("^incomplete record|time stamp"))),
+                     qPrintable(describe(parsed.problems)));
+        }
+        // The records written after it are read as written, whatever the reading of the text.
+        for (qsizetype i = 1; i < plain.records.size(); ++i) {
+            const Record &got = parsed.records[i + more];
+            QCOMPARE(got.question, plain.records[i].question);
+            QVERIFY(got.kind == plain.records[i].kind);
+            QCOMPARE(got.ratingTyped, plain.records[i].ratingTyped);
+            QCOMPARE(got.response, plain.records[i].response);
+            QVERIFY(got.complete);
         }
     }
 
@@ -479,6 +511,63 @@ private slots:
         QCOMPARE(file.taken(), head.size() + records * record.size());
         QVERIFY2(furthestAhead <= 256 * 1024 + 4 * record.size(),
                  qPrintable(QString::number(furthestAhead)));
+    }
+
+    // A line is too long by its own length alone, whatever the reads it spans: at the limit it
+    // is read, one byte over it is left out with its length; a line end split between reads
+    // (CR | LF, CR | CR LF) is never taken for part of the line.
+    void longLinesWhateverTheReadSize_data()
+    {
+        QTest::addColumn<QByteArray>("lineEnd");
+        QTest::addColumn<qsizetype>("over"); // bytes beyond the limit
+        const qsizetype limit = 250;
+        for (const auto &[name, lineEnd] : {std::pair{"CR LF", QByteArray("\r\n")},
+                                            {"CR CR LF", QByteArray("\r\r\n")},
+                                            {"LF", QByteArray("\n")},
+                                            {"CR", QByteArray("\r")}}) {
+            for (const qsizetype over : {qsizetype(-1), qsizetype(0), qsizetype(1), 2 * limit})
+                QTest::addRow("%s, %+lld", name, qlonglong(over)) << lineEnd << over;
+        }
+    }
+    void longLinesWhateverTheReadSize()
+    {
+        QFETCH(QByteArray, lineEnd);
+        QFETCH(qsizetype, over);
+        const qsizetype limit = 250; // the longest line of the record, its question, fits
+        QByteArray bytes = block() + response(firstQuestion, QStringLiteral("a\r\n#")) + response();
+        // A CR CR LF stands only where a write was cut short; other line ends are the file's.
+        const bool doubled = lineEnd == "\r\r\n";
+        bytes.replace("#\r\n", QByteArray(limit + over, '.') + (doubled ? lineEnd : "\r\n"));
+        if (!doubled)
+            bytes.replace("\r\n", lineEnd);
+        const ParsedFile usual = parseBytes(bytes, sendName, limit);
+        QList<report::Problem> tooLong = usual.realProblems();
+        tooLong.removeIf(
+            [](const auto &problem) { return !problem.text.contains(u"longer than the limit"); });
+        QVERIFY2(usual.records.size() == 2 && tooLong.size() == (over > 0 ? 1 : 0),
+                 qPrintable(describe(usual.problems)));
+        if (over > 0)
+            QVERIFY(tooLong[0].text.contains(QStringLiteral("(%1 bytes)").arg(limit + over)));
+        for (const qsizetype readSize : {1, 2, 3, 249, 251}) {
+            const ParsedFile chunked = parseBytes(bytes, sendName, limit, readSize);
+            QCOMPARE(describe(chunked.problems), describe(usual.problems));
+            compareRecords(chunked.records, usual.records, false);
+        }
+    }
+
+    // A line past the reader's own limit (64 MiB) is told by its whole length, across the
+    // hundreds of reads it spans.
+    void aLineOfSeventyMebibytes()
+    {
+        GrowingFile file(block() + response(), QByteArray(1024 * 1024, 'x'), 70);
+        report::RecordParser parser(file, sendName, report::RecordParser::FileKind::Send,
+                                    builtInIndex(), QStringLiteral("03-03"));
+        QStringList problems;
+        report::RecordParser::Handlers handlers;
+        handlers.problem = [&](const report::Problem &problem) { problems.append(problem.text); };
+        parser.parse(handlers);
+        QVERIFY2(problems.filter(QStringLiteral("(73400320 bytes)")).size() == 1,
+                 qPrintable(problems.join(u'\n')));
     }
 
     // Files are read ahead on worker threads: results come in the order asked for whoever made

@@ -3,6 +3,7 @@
 
 #include "app/bexlorin.h"
 #include "fakeplatform.h"
+#include "records/recordcomposition.h"
 #include "report/recordtypes.h"
 
 #include <QDateTime>
@@ -27,8 +28,17 @@ struct WalkedRun
     QList<report::Record> expected; // in the order written
 };
 
+// What a student pastes from the send file's viewer: the start of an earlier record (its
+// opening rule and time stamp) and then words of their own, not a record the program writes.
+inline QString pastedRecordStart()
+{
+    using namespace records::fixedtext;
+    return QStringLiteral("pasted:\r\n%1\r\n%2%3\r\nwhat I had")
+        .arg(openingRule, stampIndent, QStringLiteral("09:05:30"));
+}
+
 // Responses with what students type: several lines, commas, quotes, characters of the code
-// page beyond ASCII, blanks at the ends, an empty response.
+// page beyond ASCII, blanks at the ends, an empty response, the start of a record pasted.
 inline QString typedResponse(int step)
 {
     static const QStringList texts = {
@@ -39,6 +49,7 @@ inline QString typedResponse(int step)
         QString(),
         QStringLiteral("confidence assessment:  3\r\nI typed the label myself"),
         QStringLiteral("last\r\n\r\nparagraph after an empty line"),
+        pastedRecordStart(),
     };
     return texts[step % texts.size()];
 }
@@ -114,7 +125,10 @@ inline WalkedRun walkAssignment(const QString &folder, const QString &student, i
         if (step % 3 == 0) {
             report::Record note = record;
             note.kind = report::RecordKind::Note;
-            note.response = QStringLiteral("note %1, with a comma\r\nand a second line").arg(step);
+            note.response =
+                step % 2 == 0
+                    ? QStringLiteral("note %1, with a comma\r\nand a second line").arg(step)
+                    : pastedRecordStart();
             note.hasRatingLine = false;
             note.ratingTyped.clear();
             note.rating.reset();
