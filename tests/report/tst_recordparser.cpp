@@ -113,10 +113,12 @@ void compareRecords(const QList<Record> &found, const QList<Record> &expected, b
 class GrowingFile : public QIODevice
 {
 public:
-    GrowingFile(QByteArray head, QByteArray record, qint64 records)
+    GrowingFile(QByteArray head, QByteArray record, qint64 records, QByteArray tail = {})
         : head_(std::move(head))
         , record_(std::move(record))
-        , size_(head_.size() + record_.size() * records)
+        , tail_(std::move(tail))
+        , body_(head_.size() + record_.size() * records)
+        , size_(body_ + tail_.size())
     {
         open(QIODevice::ReadOnly);
     }
@@ -129,7 +131,8 @@ protected:
         qint64 n = 0;
         for (; n < maxSize && taken_ < size_; ++n, ++taken_) {
             data[n] = taken_ < head_.size() ? head_[taken_]
-                                            : record_[(taken_ - head_.size()) % record_.size()];
+                      : taken_ < body_      ? record_[(taken_ - head_.size()) % record_.size()]
+                                            : tail_[taken_ - body_];
         }
         return n;
     }
@@ -138,6 +141,8 @@ protected:
 private:
     QByteArray head_;
     QByteArray record_;
+    QByteArray tail_;
+    qint64 body_;
     qint64 size_;
     qint64 taken_ = 0;
 };
@@ -556,18 +561,28 @@ private slots:
     }
 
     // A line past the reader's own limit (64 MiB) is told by its whole length, across the
-    // hundreds of reads it spans.
+    // hundreds of reads it spans, and the lines after it keep their numbers.
     void aLineOfSeventyMebibytes()
     {
-        GrowingFile file(block() + response(), QByteArray(1024 * 1024, 'x'), 70);
+        const QByteArray head = block() + response();
+        const qint64 longLine = head.count('\n') + 1;
+        GrowingFile file(head, QByteArray(1024 * 1024, 'x'), 70, "\r\n" + response());
         report::RecordParser parser(file, sendName, report::RecordParser::FileKind::Send,
                                     builtInIndex(), QStringLiteral("03-03"));
         QStringList problems;
+        QList<qint64> recordLines;
         report::RecordParser::Handlers handlers;
-        handlers.problem = [&](const report::Problem &problem) { problems.append(problem.text); };
+        handlers.problem = [&](const report::Problem &problem) {
+            problems.append(QStringLiteral("%1: %2").arg(problem.line).arg(problem.text));
+        };
+        handlers.record = [&](const report::Run &, const Record &got) {
+            recordLines.append(got.line);
+        };
         parser.parse(handlers);
-        QVERIFY2(problems.filter(QStringLiteral("(73400320 bytes)")).size() == 1,
+        QVERIFY2(problems.filter(QStringLiteral("(73400320 bytes)")).size() == 1 &&
+                     problems.first().startsWith(QString::number(longLine) + u':'),
                  qPrintable(problems.join(u'\n')));
+        QCOMPARE(recordLines, (QList<qint64>{block().count('\n') + 1, longLine + 1}));
     }
 
     // Files are read ahead on worker threads: results come in the order asked for whoever made
