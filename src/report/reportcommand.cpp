@@ -534,7 +534,8 @@ struct CommandOptions
 };
 
 const QString description =
-    QStringLiteral("Reads the record files of Bexlorin (send_*.txt, masterFile_*.txt) and "
+    QStringLiteral("Reads the record files of Bexlorin (send_*.txt, masterFile_*.txt, "
+                   "notes_*.txt, also as a course site renamed them) and "
                    "reports every run: on the terminal the assignments of each student and "
                    "a table of runs, one CSV row per record, one HTML page, or one workbook "
                    "row per record. For a spreadsheet program open the .xlsx (--xlsx), not "
