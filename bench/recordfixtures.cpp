@@ -57,7 +57,8 @@ const QStringList &responses()
 
 QString clockText(int record)
 {
-    return QTime(8, 0).addSecs(record * 7 % 36000).toString(QStringLiteral("HH:mm:ss"));
+    // Forward all day, as the program's clock goes: only midnight starts it again.
+    return QTime(8, 0).addSecs(record * 7 % 86400).toString(QStringLiteral("HH:mm:ss"));
 }
 
 QByteArray encoded(const QString &text)
@@ -69,7 +70,8 @@ QString responseRecord(records::RecordFile file, int record)
 {
     const QString &entry = entries().at(record % entries().size());
     const int question = record % entries().size() / 2 + 1;
-    const bool answer = record % 2 == 1;
+    // The rating the program asks for after what was shown: a worked answer has lost its marker.
+    const bool answer = !entry.startsWith(u"`q");
     const double number =
         records::questionNumberValue(QStringLiteral("001"), QString::number(question));
     return records::responseRecord(
