@@ -192,6 +192,7 @@ struct RecordParser::Body
     bool afterRule = false; // the last line was a closing rule that did not end the text
     bool noteLabel = false; // a note's first line starts with its label, which is no text
     bool clean = false;     // ended at a closing rule that the next record or run follows
+    qint64 otherRating = 0; // a rating line of the kind the entry does not call for, then a rule
     std::optional<JoinedLines::Mark> end;
     qint64 endLine = 0;
     // The lines after it, in parts that each start at a record start (what a crash left of a
@@ -575,6 +576,10 @@ void RecordParser::takeBodyLine(Reading &reading, Body &body)
         body.clean = layout_.followsRecord(0);
         return;
     }
+    // A closing rule after a rating that did not close the text: the rating is of the other kind.
+    if (body.otherRating == 0 && body.count >= 2 && body.lastRating != Rating::None &&
+        isClosingRule(bytes.view()))
+        body.otherRating = taken.number - 1;
     const bool rule = !bytes.isEmpty() && QByteArrayView(openingRule).startsWith(bytes.view());
     const bool wholeRule = isOpeningRule(bytes.view());
     const QString text = body.end ? source().text(taken) : QString();
@@ -599,6 +604,15 @@ bool RecordParser::closeBody(Reading &reading, Body &body)
         setResponse(reading.record, body.lines.bytes().view(), source(), keepText_);
         reading.missing = rated ? QStringLiteral("it has no rating line and closing rule")
                                 : QStringLiteral("it has no closing rule");
+        if (const char *wanted =
+                body.closing == RecordLayout::Closing::AfterConfidence     ? "confidence"
+                : body.closing == RecordLayout::Closing::AfterSelfCritique ? "self-critique"
+                                                                           : nullptr;
+            wanted && body.otherRating > 0)
+            reading.missing = QStringLiteral("its entry calls for a %1 rating, and the rating "
+                                             "line before its closing rule (line %2) is not one")
+                                  .arg(QLatin1String(wanted))
+                                  .arg(body.otherRating);
         return false;
     }
     for (qsizetype i = 0; i < body.after.size(); ++i) {

@@ -364,6 +364,15 @@ private slots:
         QTest::newRow("response head changed by hand")
             << block() + QByteArray(whole).replace("RESPONSE -->  ", "RESPONSE:") << sendName
             << qint64(12) << QStringLiteral("expected \"RESPONSE -->\"") << 1 << 1;
+        QTest::newRow("a self-critique where a confidence rating belongs")
+            << block() +
+                   response(firstQuestion, QStringLiteral("x"), QStringLiteral("2"),
+                            records::Rating::SelfCritique) +
+                   whole
+            << sendName << qint64(6)
+            << QStringLiteral("calls for a confidence rating, and the rating line before its "
+                              "closing rule (line 14)")
+            << 2 << 1;
         QTest::newRow("records before any opening block")
             << whole + whole << sendName << qint64(1)
             << QStringLiteral("records before any opening block") << 2 << 1;
