@@ -344,12 +344,21 @@ void dumpCase(const QString &path, const QByteArray &bytes, const Composed &file
 // then hands the signal on as it was handled before.
 char crashNote[64];
 int crashNoteLength = 0;
+#ifdef Q_OS_WIN
+using Handler = void (*)(int);
+Handler before[NSIG];
+#else
 struct sigaction before[NSIG];
+#endif
 
 void onCrash(int signal)
 {
     [[maybe_unused]] const auto written = ::write(STDERR_FILENO, crashNote, crashNoteLength);
+#ifdef Q_OS_WIN
+    std::signal(signal, before[signal]);
+#else
     sigaction(signal, &before[signal], nullptr);
+#endif
     raise(signal);
 }
 
@@ -360,10 +369,15 @@ void noteCase(quint64 seed)
 
 void sayCaseOnCrash()
 {
+#ifdef Q_OS_WIN
+    for (const int signal : {SIGSEGV, SIGABRT, SIGFPE, SIGILL})
+        before[signal] = std::signal(signal, onCrash);
+#else
     struct sigaction action = {};
     action.sa_handler = onCrash;
     for (const int signal : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL})
         sigaction(signal, &action, &before[signal]);
+#endif
 }
 
 struct Tally
