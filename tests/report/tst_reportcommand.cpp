@@ -665,7 +665,8 @@ private slots:
                            "than the 1000 bytes"),
             QStringLiteral("send_0303Kim_O_Doe.txt: problem: the entry is encrypted"),
             QStringLiteral("send_0303Kim_O_Doe.txt: problem: not read whole: CRC error"),
-            QStringLiteral("hostile.zip: problem: no zip archive, or one cut short"),
+            QStringLiteral("hostile.zip: problem: the archive is cut short (its table of "
+                           "entries, at its end, is missing): the entry before byte"),
             QStringLiteral("/../../x: problem: the entry's name leads out of the archive"),
             QStringLiteral("//etc/x: problem: the entry's name leads out of the archive"),
             QStringLiteral("inner.zip: problem: a zip inside the zip"),
@@ -698,9 +699,9 @@ private slots:
         // an incomplete record as well.
         if (!says.contains(QStringLiteral("not read whole")))
             QCOMPARE(outcome.err.count(QStringLiteral(": problem: ")), 1);
-        // The good entry beside it is read, unless the archive's table of entries is lost.
-        QCOMPARE(outcome.out.contains(QStringLiteral("Sam Student  send")),
-                 kind != u"a cut archive");
+        // The good entry beside it is read, even before the cut of an archive cut short.
+        QVERIFY2(outcome.out.contains(QStringLiteral("Sam Student  send")),
+                 qPrintable(outcome.out));
         QCOMPARE(stateOf(dir.path()), before);
         QCOMPARE(QFileInfo::exists(QStringLiteral("/etc/x")), etcHadIt);
     }

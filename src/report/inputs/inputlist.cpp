@@ -217,6 +217,8 @@ void InputList::Search::archive(const QString &path)
         list_.problems_.append(inputProblem(path, reason));
         return;
     }
+    if (!zip->damage().isEmpty())
+        list_.problems_.append(inputProblem(path, zip->damage()));
     const qsizetype before = found_.size();
     anyRecordName_ = false;
     for (const ZipArchive::Entry &entry : zip->entries()) {

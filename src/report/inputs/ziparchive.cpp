@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QIODevice>
 #include <QMutexLocker>
+#include <QtEndian>
 
+#include <cstring>
 #include <zip.h>
 
 namespace report::inputs {
@@ -18,6 +20,10 @@ struct ZipArchive::Handle
     QFile file;
     zip_error_t error{};
     zip_t *zip = nullptr;
+    // A mended archive: the file's bytes up to `dataEnd`, then the table made for it.
+    const MendedEnd *mended = nullptr;
+    qint64 fileSize = 0;
+    qint64 pos = 0;
 
     Handle() { zip_error_init(&error); }
     ~Handle()
@@ -38,15 +44,50 @@ zip_int64_t failed(Handle &handle, int code)
     return -1;
 }
 
+qint64 sizeOf(const Handle &handle)
+{
+    return handle.mended ? handle.mended->dataEnd + handle.mended->table.size() : handle.fileSize;
+}
+
 zip_int64_t statOf(Handle &handle, void *data, zip_uint64_t length)
 {
     zip_stat_t *stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &handle.error);
     if (!stat)
         return -1;
     zip_stat_init(stat);
-    stat->size = zip_uint64_t(handle.file.size());
+    stat->size = zip_uint64_t(sizeOf(handle));
     stat->valid |= ZIP_STAT_SIZE;
     return sizeof(zip_stat_t);
+}
+
+// Up to `length` bytes from the handle's place: the file's own up to where a mended archive's
+// table starts, then the table's.
+zip_int64_t readAt(Handle &handle, char *data, qint64 length)
+{
+    const qint64 fileEnd = handle.mended ? handle.mended->dataEnd : handle.fileSize;
+    qint64 done = 0;
+    if (handle.pos < fileEnd) {
+        if (handle.file.pos() != handle.pos && !handle.file.seek(handle.pos))
+            return failed(handle, ZIP_ER_SEEK);
+        const qint64 got = handle.file.read(data, qMin(length, fileEnd - handle.pos));
+        if (got < 0)
+            return failed(handle, ZIP_ER_READ);
+        done = got;
+        handle.pos += got;
+        if (handle.pos < fileEnd)
+            return done; // the file was shorter than it said: what there was
+    }
+    if (handle.mended && done < length) {
+        const QByteArray &table = handle.mended->table;
+        const qint64 from = handle.pos - fileEnd;
+        const qint64 n = qBound<qint64>(0, table.size() - from, length - done);
+        if (n > 0) {
+            std::memcpy(data + done, table.constData() + from, size_t(n));
+            done += n;
+            handle.pos += n;
+        }
+    }
+    return done;
 }
 
 // libzip reads the archive through Qt's file, so that a name beyond ASCII opens on Windows too.
@@ -56,11 +97,11 @@ zip_int64_t readArchive(void *state, void *data, zip_uint64_t length, zip_source
     QFile &file = handle.file;
     switch (command) {
     case ZIP_SOURCE_OPEN:
+        handle.pos = 0;
         return file.seek(0) ? 0 : failed(handle, ZIP_ER_SEEK);
-    case ZIP_SOURCE_READ: {
-        const qint64 got = file.read(static_cast<char *>(data), qint64(length));
-        return got >= 0 ? got : failed(handle, ZIP_ER_READ);
-    }
+    case ZIP_SOURCE_READ:
+        return readAt(handle, static_cast<char *>(data),
+                      qint64(qMin<zip_uint64_t>(length, zip_uint64_t(1) << 40)));
     case ZIP_SOURCE_CLOSE:
     case ZIP_SOURCE_FREE:
         return 0;
@@ -70,13 +111,14 @@ zip_int64_t readArchive(void *state, void *data, zip_uint64_t length, zip_source
         return zip_error_to_data(&handle.error, data, length);
     case ZIP_SOURCE_SEEK: {
         const zip_int64_t at = zip_source_seek_compute_offset(
-            zip_uint64_t(file.pos()), zip_uint64_t(file.size()), data, length, &handle.error);
+            zip_uint64_t(handle.pos), zip_uint64_t(sizeOf(handle)), data, length, &handle.error);
         if (at < 0)
             return -1;
-        return file.seek(at) ? 0 : failed(handle, ZIP_ER_SEEK);
+        handle.pos = at;
+        return 0;
     }
     case ZIP_SOURCE_TELL:
-        return file.pos();
+        return handle.pos;
     case ZIP_SOURCE_SUPPORTS:
         return zip_source_make_command_bitmap(
             ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR,
@@ -121,7 +163,94 @@ ZipArchive::Entry entryOf(zip_t *zip, zip_uint64_t index)
     return entry;
 }
 
+constexpr quint32 localHeaderSignature = 0x04034b50;
+constexpr quint32 centralHeaderSignature = 0x02014b50;
+constexpr quint32 endSignature = 0x06054b50;
+constexpr qint64 localHeaderSize = 30;
+
+quint16 le16(const QByteArray &bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint16>(bytes.constData() + at);
+}
+
+quint32 le32(const QByteArray &bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
+
+void append16(QByteArray &bytes, quint16 value)
+{
+    char out[2];
+    qToLittleEndian(value, out);
+    bytes.append(out, 2);
+}
+
+void append32(QByteArray &bytes, quint32 value)
+{
+    char out[4];
+    qToLittleEndian(value, out);
+    bytes.append(out, 4);
+}
+
+// The table's record of an entry, from its local header (whose bytes 4 to 27, from the version
+// needed to the name's length, the table repeats) and its name.
+void appendTableRecord(QByteArray &table, const QByteArray &head, const QByteArray &name,
+                       qint64 offset)
+{
+    append32(table, centralHeaderSignature);
+    append16(table, 20); // made by: MS-DOS, zip 2.0
+    table.append(head.constData() + 4, 24);
+    append16(table, 0); // extra field
+    append16(table, 0); // comment
+    append16(table, 0); // disk
+    append16(table, 0); // internal attributes
+    append32(table, 0); // external attributes
+    append32(table, quint32(offset));
+    table.append(name);
+}
+
 } // namespace
+
+// Walks the local headers from the start: each whole entry whose header tells its packed size
+// joins the table; the walk stops at the first that does not (sizes in a data descriptor after
+// the data, or in a zip64 field), at the cut, or at the archive's own table, if any is left.
+std::optional<ZipArchive::MendedEnd> ZipArchive::mendedEnd(QFile &file)
+{
+    const qint64 size = file.size();
+    MendedEnd mended;
+    qint64 at = 0;
+    while (mended.entries < 0xFFFF && at + localHeaderSize <= size && file.seek(at)) {
+        const QByteArray head = file.read(localHeaderSize);
+        if (head.size() != localHeaderSize || le32(head, 0) != localHeaderSignature)
+            break;
+        const quint16 flags = le16(head, 6);
+        const quint32 packed = le32(head, 18);
+        const qint64 dataStart = at + localHeaderSize + le16(head, 26) + le16(head, 28);
+        const qint64 next = dataStart + packed;
+        if ((flags & 0x0008) || packed == 0xFFFFFFFF || le32(head, 22) == 0xFFFFFFFF ||
+            next > size || next > 0xFFFFFFFF)
+            break;
+        const QByteArray name = file.read(le16(head, 26));
+        if (name.size() != le16(head, 26))
+            break;
+        appendTableRecord(mended.table, head, name, at);
+        ++mended.entries;
+        at = next;
+    }
+    if (mended.entries == 0)
+        return std::nullopt;
+    mended.dataEnd = at;
+    const quint32 tableSize = quint32(mended.table.size());
+    append32(mended.table, endSignature);
+    append16(mended.table, 0); // this disk
+    append16(mended.table, 0); // the table's disk
+    append16(mended.table, quint16(mended.entries));
+    append16(mended.table, quint16(mended.entries));
+    append32(mended.table, tableSize);
+    append32(mended.table, quint32(at));
+    append16(mended.table, 0); // comment
+    return mended;
+}
 
 // An entry's bytes as libzip inflates them, stopped one byte past what the archive declares
 // for it: an entry that lies about its size costs no more time or memory than its word.
@@ -192,8 +321,14 @@ std::shared_ptr<ZipArchive> ZipArchive::open(const QString &path, QString *reaso
 {
     std::shared_ptr<ZipArchive> archive(new ZipArchive(path));
     std::unique_ptr<Handle> handle = archive->takeHandle(reason);
-    if (!handle)
+    if (!handle && !archive->mendCut())
         return nullptr;
+    if (!handle) {
+        reason->clear();
+        handle = archive->takeHandle(reason);
+        if (!handle)
+            return nullptr;
+    }
     const zip_int64_t count = zip_get_num_entries(handle->zip, 0);
     for (zip_int64_t i = 0; i < count; ++i)
         archive->entries_.append(entryOf(handle->zip, zip_uint64_t(i)));
@@ -217,6 +352,9 @@ std::unique_ptr<ZipArchive::Handle> ZipArchive::takeHandle(QString *reason)
         *reason = why;
         return nullptr;
     }
+    handle->fileSize = handle->file.size();
+    if (mended_)
+        handle->mended = &*mended_;
     zip_source_t *source = zip_source_function_create(readArchive, handle.get(), nullptr);
     zip_error_t error;
     zip_error_init(&error);
@@ -229,6 +367,27 @@ std::unique_ptr<ZipArchive::Handle> ZipArchive::takeHandle(QString *reason)
     }
     zip_error_fini(&error);
     return handle->zip ? std::move(handle) : nullptr;
+}
+
+// An archive that libzip cannot open may have been cut short while it was downloaded: the
+// entries before the cut are read through the table their headers give, and the cut is said.
+bool ZipArchive::mendCut()
+{
+    QFile file;
+    if (!platform::inputfiles::openForReading(path_, file).isEmpty())
+        return false;
+    mended_ = mendedEnd(file);
+    if (!mended_)
+        return false;
+    damage_ =
+        QStringLiteral("the archive is cut short (its table of entries, at its end, is "
+                       "missing): %1 before byte %2 of its %3 read, any after lost; "
+                       "download it again")
+            .arg(mended_->entries == 1 ? QStringLiteral("the entry")
+                                       : QStringLiteral("the %1 entries").arg(mended_->entries))
+            .arg(mended_->dataEnd)
+            .arg(file.size());
+    return true;
 }
 
 void ZipArchive::giveBack(std::unique_ptr<Handle> handle)

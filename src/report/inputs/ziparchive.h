@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QMutex>
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
+class QFile;
 class QIODevice;
 
 namespace report::inputs {
@@ -42,6 +45,9 @@ public:
 
     const QString &path() const { return path_; }
     const QList<Entry> &entries() const { return entries_; }
+    // What is wrong with the archive as a whole though its entries are read (it was cut
+    // short: only the entries before the cut are there); empty when nothing is.
+    const QString &damage() const { return damage_; }
 
     // Why an entry is not read (encrypted, an unknown method, over the limits); empty when it is.
     static QString refusal(const Entry &entry);
@@ -51,13 +57,28 @@ public:
     struct Handle;
     class EntryDevice;
 
+    // An archive cut short keeps its entries' local headers but loses the table of entries at
+    // its end: the table that those headers give, with the archive's end record, read by libzip
+    // as if it followed the last whole entry. Built in memory; the file is never written.
+    struct MendedEnd
+    {
+        qint64 dataEnd = 0; // the archive's bytes up to here, then `table`
+        QByteArray table;
+        int entries = 0;
+    };
+    // Null when the file does not start with a whole entry whose size its header tells.
+    static std::optional<MendedEnd> mendedEnd(QFile &file);
+
 private:
     explicit ZipArchive(QString path);
     std::unique_ptr<Handle> takeHandle(QString *reason);
     void giveBack(std::unique_ptr<Handle> handle);
+    bool mendCut();
 
     QString path_;
     QList<Entry> entries_;
+    std::optional<MendedEnd> mended_;
+    QString damage_;
     QMutex mutex_;
     std::vector<std::unique_ptr<Handle>> idle_;
 };
